@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillo needs to build, test and run, when any is missing.
+# Quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config ccache
+  qt6-base-dev libgl-dev
+  libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,17 @@
+#pragma once
+// Program text is std::string holding Windows-1252 bytes. These helpers know that code page.
+
+#include <string>
+#include <string_view>
+
+// The code page's own upper case of one byte (accented letters included).
+char UpperCaseChar(char c) noexcept;
+std::string UpperCase(std::string_view text);
+
+// White space as the program trims it: space, tab, CR, LF, vertical tab, form feed.
+bool IsBlank(char c) noexcept;
+std::string TrimBlanks(std::string_view text);
+
+// Conversions at the edges (windows, the lab's JSON). Characters the code page lacks become '?'.
+std::string Cp1252ToUtf8(std::string_view text);
+std::string Utf8ToCp1252(std::string_view text);

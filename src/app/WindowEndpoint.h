@@ -1,0 +1,53 @@
+#pragma once
+// How messages reach a window that lives on the user-interface thread. The window creates an
+// endpoint with an executor (queue a call onto its thread) and a handler, and closes it when it
+// goes away. Workers hold only a weak reference.
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app/Message.h"
+
+class CWindowEndpoint : public std::enable_shared_from_this<CWindowEndpoint> {
+public:
+    using Executor = std::function<void(std::function<void()>)>;
+    using Handler = std::function<std::intptr_t(Message&)>;
+
+    // The endpoint belongs to the thread that creates it: handlers run there.
+    static std::shared_ptr<CWindowEndpoint> Create(Executor executor, Handler handler);
+
+    CWindowEndpoint(const CWindowEndpoint&) = delete;
+    CWindowEndpoint& operator=(const CWindowEndpoint&) = delete;
+
+    // Queues the message for the window; false (payload dropped) when the window is gone.
+    bool Post(Message message);
+
+    // Runs the handler on the window's thread and waits for its result. Returns 0 at once when
+    // the window is gone, or as soon as it goes while the caller waits.
+    std::intptr_t Send(Message message);
+
+    // Called by the window as it goes away: later posts are dropped, waiting senders released.
+    void Close();
+    bool IsOpen() const;
+
+private:
+    struct PassKey {};
+
+public:
+    CWindowEndpoint(PassKey, Executor executor, Handler handler);
+
+private:
+    struct Pending;
+    void Run(Message& message, Pending* pending);
+
+    Executor m_executor;
+    Handler m_handler;
+    std::thread::id m_owner;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_open = true;
+};

@@ -1,0 +1,12 @@
+#pragma once
+// CCoreThread: the worker that delivers send jobs and talks to the maker's site.
+
+#include "app/WorkerThread.h"
+
+class CCoreThread : public CWorkerThread {
+public:
+    const char* ClassName() const override { return "CCoreThread"; }
+
+protected:
+    bool Dispatch(Message& message) override;
+};

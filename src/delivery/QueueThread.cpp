@@ -1,0 +1,4 @@
+#include "delivery/QueueThread.h"
+
+// The message handlers arrive with the delivery work.
+bool CQueueThread::Dispatch(Message&) { return false; }

@@ -1,0 +1,16 @@
+# Turns the deployment file (lines "id=text") into C++ table rows.
+# Called at build time with -DINPUT=... -DOUTPUT=...
+file(STRINGS "${INPUT}" lines ENCODING UTF-8)
+set(rows "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]*#" OR line MATCHES "^[ \t]*$")
+    continue()
+  endif()
+  if(NOT line MATCHES "^([0-9]+)=(.*)$")
+    message(FATAL_ERROR "${INPUT}: not an \"id=text\" line: ${line}")
+  endif()
+  string(APPEND rows "    {${CMAKE_MATCH_1}, R\"qdv(${CMAKE_MATCH_2})qdv\"},\n")
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "// Generated from ${INPUT}; do not edit.\n${rows}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

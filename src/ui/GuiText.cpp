@@ -1,0 +1,7 @@
+#include "ui/GuiText.h"
+
+#include "app/Text.h"
+
+QString ToQt(std::string_view text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+
+std::string FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()); }

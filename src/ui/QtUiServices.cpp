@@ -1,0 +1,67 @@
+#include "ui/QtUiServices.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+#include "ui/GuiText.h"
+
+namespace {
+
+// Message boxes belong to the active window, as the program's dialogs own theirs.
+QWidget* ActiveWindow() { return QApplication::activeWindow(); }
+
+}  // namespace
+
+MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) {
+    QMessageBox box(ActiveWindow());
+    box.setWindowTitle(QStringLiteral("Quillo"));
+    box.setText(ToQt(text));
+    switch (icon) {
+        case MbIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MbIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case MbIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MbIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case MbIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    }
+    switch (buttons) {
+        case MbButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MbButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case MbButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Ok: return MbResult::Ok;
+        case QMessageBox::Yes: return MbResult::Yes;
+        case QMessageBox::No: return MbResult::No;
+        default: return buttons == MbButtons::YesNo ? MbResult::No : MbResult::Cancel;
+    }
+}
+
+std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::string& filter) {
+    QString file = QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), ToQt(filter));
+    if (file.isEmpty()) return std::nullopt;
+    return std::filesystem::path(file.toStdString());
+}
+
+bool QtUiServices::OpenLink(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl::fromUserInput(ToQt(url)));
+}
+
+bool QtUiServices::StartProcess(const std::filesystem::path& program,
+                                const std::vector<std::string>& arguments,
+                                const std::filesystem::path& directory) {
+    QProcess process;
+    process.setProgram(QString::fromStdString(program.string()));
+    QStringList args;
+    for (const auto& a : arguments) args << ToQt(a);
+    process.setArguments(args);
+    process.setWorkingDirectory(QString::fromStdString(directory.string()));
+    // The started program carries on alone, in a process group of its own.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    return process.startDetached();
+}

@@ -1,0 +1,32 @@
+// Quillo: a desktop text messenger.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+
+#include "app/MessengerApp.h"
+#include "app/UiServices.h"
+#include "ui/MainDlg.h"
+#include "ui/QtUiServices.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillo"));
+    InstallUiServices(std::make_shared<QtUiServices>());
+
+    CMessengerApp app([] {
+        auto dialog = std::make_unique<CMainDlg>();
+        dialog->exec();
+    });
+    app.InitInstance();
+
+    if (!app.WorkersStopped()) {
+        // A worker is still inside a request: leave without tearing down what it may touch.
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    InstallUiServices(nullptr);
+    return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// A fixture base that gives every core test a clean process state and puts it back afterwards:
+// fresh settings, no targets registered, no string overrides, the shutdown flag clear, and a
+// recorder in place of the user interface.
+
+#include <gtest/gtest.h>
+
+#include "app/AppSettings.h"
+#include "app/PostToTarget.h"
+#include "app/Shutdown.h"
+#include "res/StringTable.h"
+#include "support/RecordingUi.h"
+
+class CoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); ui = RecordingUi::Install(); }
+    void TearDown() override {
+        Reset();
+        InstallUiServices(nullptr);
+    }
+
+    static void Reset() {
+        RegisterMainWindow(nullptr);
+        RegisterWorker(PostTarget::CoreThread, nullptr);
+        RegisterWorker(PostTarget::QueueThread, nullptr);
+        AppSettings().Clear();
+        ResetStringOverridesForTests();
+        ResetShutdownForTests();
+    }
+
+    std::shared_ptr<RecordingUi> ui;
+};
