@@ -26,15 +26,9 @@ std::int32_t SendBoost(CSendJob job) {
                          {"from", SenderLabel(job)},
                          {"subject", ""},
                          {"message", job.text},
-                         {"count", Decimal(SentLength(job, CarrierBoost))},
-                         {"rep1", ""},
-                         {"rep2", ""},
-                         {"rep3", ""},
-                         {"rep4", ""},
-                         {"rep5", ""},
-                         {"rep6", ""},
-                         {"replynumber", job.replyNumber},
-                         {"replyemail", job.replyEmail}});
+                         {"count", Decimal(SentLength(job, CarrierBoost))}});
+        AddEmptyReplyChoices(form, 6);
+        AddFields(form, {{"replynumber", job.replyNumber}, {"replyemail", job.replyEmail}});
         // The message page carries no phrase to look for: any answer is an acceptance.
         return form.Perform().empty() ? ResultNoConnection : ResultSent;
     });

@@ -12,6 +12,10 @@ void AddFields(CFormRequest& form,
     for (const auto& [name, value] : fields) form.AddField(name, value);
 }
 
+void AddEmptyReplyChoices(CFormRequest& form, int count) {
+    for (int i = 1; i <= count; ++i) form.AddField("rep" + std::to_string(i), "");
+}
+
 bool TakePart(CSendJob& job, std::int32_t carrier) {
     if (SplitLeavesNoRoom(job, carrier))
         return false;

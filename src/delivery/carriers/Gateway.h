@@ -16,6 +16,9 @@ CFormRequest GatewayForm(int hostId, int pathId, bool secure);
 void AddFields(CFormRequest& form,
                std::initializer_list<std::pair<const char*, std::string>> fields);
 
+// Appends "rep1" .. "rep<count>", each empty: the reply-choice fields of the paging forms.
+void AddEmptyReplyChoices(CFormRequest& form, int count);
+
 // Cuts job.text down to the part this carrier takes now. False when the job must be refused
 // because the carrier's other texts leave no room for message bytes.
 bool TakePart(CSendJob& job, std::int32_t carrier);

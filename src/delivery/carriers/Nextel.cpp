@@ -17,15 +17,9 @@ std::int32_t SendNextel(CSendJob job) {
                          {"message", job.text},
                          {"count", Decimal(SentLength(job, CarrierNextel))},
                          {"replycnt", "7"},
-                         {"replycnt", "7"},
-                         {"rep1", ""},
-                         {"rep2", ""},
-                         {"rep3", ""},
-                         {"rep4", ""},
-                         {"rep5", ""},
-                         {"rep6", ""},
-                         {"rep7", ""},
-                         {"replynumber", job.replyNumber},
+                         {"replycnt", "7"}});
+        AddEmptyReplyChoices(form, 7);
+        AddFields(form, {{"replynumber", job.replyNumber},
                          {"replyemail", job.replyEmail},
                          {"schedule", ""},
                          {"x", "1"},
