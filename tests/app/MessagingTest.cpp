@@ -84,8 +84,8 @@ private:
 };
 
 std::size_t CountMessages(const std::vector<RecordingWorker::Event>& events) {
-    return static_cast<std::size_t>(std::count_if(
-        events.begin(), events.end(), [](const auto& e) { return e.what == "msg"; }));
+    return static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(), [](const auto& e) { return e.what == "msg"; }));
 }
 
 class Messaging : public CoreTest {};
@@ -100,7 +100,8 @@ TEST_F(Messaging, MessagesArriveInOrderAndOnIdleRunsOnceEachTimeTheQueueRunsEmpt
 
     RegisterWorker(PostTarget::QueueThread, worker);
     for (int i = 0; i < 3; ++i) PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, {}, i);
-    ASSERT_TRUE(worker->WaitFor([](auto& e) { return CountMessages(e) == 3 && e.back().what == "idle"; }));
+    ASSERT_TRUE(
+        worker->WaitFor([](auto& e) { return CountMessages(e) == 3 && e.back().what == "idle"; }));
 
     // Each message is followed by at most one idle call, always with a fresh count of 0, and
     // the messages keep their order.
@@ -144,7 +145,8 @@ TEST_F(Messaging, TwoThreadsPostingAtOnceLoseNothing) {
     // Every message arrived once, and each poster's messages in the order it posted them.
     std::intptr_t nextA = 0, nextB = 1'000'000;
     for (const auto& e : worker->Events()) {
-        if (e.what != "msg") continue;
+        if (e.what != "msg")
+            continue;
         if (e.lParam < 1'000'000) {
             EXPECT_EQ(e.lParam, nextA++);
         } else {
@@ -173,7 +175,9 @@ TEST_F(Messaging, UndeliverableMessagesAreDroppedAndTheLoopGoesOn) {
     PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::string("n"), 4);
     ASSERT_TRUE(worker->WaitFor([](auto& e) { return CountMessages(e) == 1; }));
     for (const auto& e : worker->Events()) {
-        if (e.what == "msg") EXPECT_EQ(e.lParam, 4);
+        if (e.what == "msg") {
+            EXPECT_EQ(e.lParam, 4);
+        }
     }
 
     worker->PostQuitMessage();
@@ -215,7 +219,9 @@ TEST_F(Messaging, AWorkerBusyInALongHandlerDoesNotHoldUpShutdownAndOutlivesItsOw
 TEST_F(Messaging, SendingToAWindowWaitsForItsAnswerAndNeverForAWindowThatIsGone) {
     TestWindow window;
     window.SetHandler([](Message& m) -> std::intptr_t { return m.lParam * 2; });
-    EXPECT_EQ(window.Endpoint()->Send(Message{WM_APP_UPGRADE_STATUS, std::string("Connecting..."), 21}), 42);
+    EXPECT_EQ(
+        window.Endpoint()->Send(Message{WM_APP_UPGRADE_STATUS, std::string("Connecting..."), 21}),
+        42);
     ASSERT_EQ(window.Messages().size(), 1u);
     EXPECT_EQ(*window.Messages()[0].Get<std::string>(), "Connecting...");
 
@@ -242,7 +248,8 @@ TEST_F(Messaging, ASenderWaitingOnAWindowIsReleasedWhenTheWindowGoes) {
     // Close only once the send is queued, so that it really is waiting.
     for (;;) {
         std::lock_guard lock(stuckMutex);
-        if (!stuck.empty()) break;
+        if (!stuck.empty())
+            break;
     }
     endpoint->Close();
     ASSERT_EQ(sender.wait_for(10s), std::future_status::ready);
@@ -258,7 +265,8 @@ TEST_F(Messaging, MainWindowMessagesGoToTheRegisteredWindowOnly) {
 
     window.RegisterAsMainWindow();
     EXPECT_TRUE(MainWindowExists());
-    PostToTarget(PostTarget::MainWindow, WM_APP_SEND_REPORT, SendFailureList{{3, "t", "5551234567"}}, 0);
+    PostToTarget(PostTarget::MainWindow, WM_APP_SEND_REPORT,
+                 SendFailureList{{3, "t", "5551234567"}}, 0);
     ASSERT_TRUE(window.WaitForCount(1));
     auto messages = window.Messages();
     ASSERT_EQ(messages.size(), 1u);

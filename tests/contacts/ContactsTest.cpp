@@ -27,7 +27,9 @@ TEST(PhoneNumbers, DigitsOnlyAndTheTenDigitRule) {
     EXPECT_EQ(NormalizeDigits("(555) 123-4567"), "5551234567");
     EXPECT_EQ(NormalizeDigits("no digits"), "");
     // Bytes of the upper half (superscript digits among them) are not digits.
-    EXPECT_EQ(NormalizeDigits("1\xB2\xB3" "2"), "12");
+    EXPECT_EQ(NormalizeDigits("1\xB2\xB3"
+                              "2"),
+              "12");
 
     EXPECT_TRUE(IsValidNumber("555.123.4567"));
     EXPECT_TRUE(IsValidNumber("(555)1234567x"));
