@@ -111,7 +111,9 @@ fs::path PendingFilePath(const fs::path& target) {
     // One name per process: only the user-interface thread saves, and a file left by a crash
     // under the same name is simply overwritten.
     fs::path pending = target;
-    pending += "." + std::to_string(::getpid()) + ".new";
+    pending += ".";
+    pending += std::to_string(::getpid());
+    pending += ".new";
     return pending;
 }
 
