@@ -16,20 +16,7 @@ void LoadSettings() {
     CAppSettings& settings = AppSettings();
     settings.ApplyDefaults();
     try {
-        // Read and decode once; the version check and the reader share the result.
-        const std::string file = ReadWholeFile(SettingsFilePath());
-        const std::string stream = CScrambledArchive(LoadString(IDS_PASSPHRASE)).Decode(file);
-        switch (DetectSettingsVersion(stream)) {
-            case 0:
-                LoadLegacySettings(file, settings);
-                break;
-            case 1:
-                LoadSettings11(stream, settings);
-                break;
-            default:
-                LoadSettings12(stream, settings);
-                break;
-        }
+        LoadSettingsFile(ReadWholeFile(SettingsFilePath()), settings);
     } catch (...) {
         // No file, a wrong pass phrase or a damaged stream: keep what was read and the defaults.
     }

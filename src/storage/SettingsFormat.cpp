@@ -6,7 +6,9 @@
 #include <optional>
 
 #include "app/AppSettings.h"
+#include "res/StringTable.h"
 #include "storage/ArchiveException.h"
+#include "storage/ScrambledArchive.h"
 #include "storage/StreamReader.h"
 #include "storage/StreamWriter.h"
 
@@ -148,6 +150,23 @@ void LoadSettings11(std::string_view stream, CAppSettings& settings) {
 
 void LoadSettings12(std::string_view stream, CAppSettings& settings) {
     LoadBinary(stream, settings, kPrefsVersion12, true);
+}
+
+void LoadSettingsFile(std::string_view file, CAppSettings& settings) {
+    // The version check and the reader share one decoded stream. A 1.0 file has no container,
+    // so its stream is the file itself; its scan runs over the raw bytes either way.
+    const std::string stream = CScrambledArchive(LoadString(IDS_PASSPHRASE)).Decode(file);
+    switch (DetectSettingsVersion(stream)) {
+        case 0:
+            LoadLegacySettings(file, settings);
+            break;
+        case 1:
+            LoadSettings11(stream, settings);
+            break;
+        default:
+            LoadSettings12(stream, settings);
+            break;
+    }
 }
 
 void LoadLegacySettings(std::string_view file, CAppSettings& s) {

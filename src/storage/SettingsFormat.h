@@ -26,3 +26,7 @@ void LoadLegacySettings(std::string_view file, CAppSettings& settings);
 // Nothing is loaded from an empty stream; a wrong version text throws before anything is read.
 void LoadSettings11(std::string_view stream, CAppSettings& settings);
 void LoadSettings12(std::string_view stream, CAppSettings& settings);
+
+// Decodes the bytes of a settings file once (pass phrase: string 142) and loads them with the
+// reader that their version asks for.
+void LoadSettingsFile(std::string_view file, CAppSettings& settings);
