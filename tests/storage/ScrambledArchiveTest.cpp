@@ -39,15 +39,8 @@ TEST(Scramble, CombinesEveryByteWithEveryPhraseByteAndUndoesItself) {
 TEST_F(ScrambledArchiveTest, WritesHeaderAndScrambledDefaultLevelZlibPayload) {
     const std::string stream = "Prefs Version 1.2 and some bytes \x01\x02\x03 repeated repeated";
     const std::string file = CScrambledArchive(kPassPhrase).Encode(stream);
+    // Built by hand from the layout: "bas", flag 3, length, Adler-32, then the XORed zlib bytes.
     EXPECT_EQ(file, Container(stream));
-
-    ASSERT_GE(file.size(), 12u);
-    EXPECT_EQ(file.substr(0, 4), "bas\x03");
-    EXPECT_EQ(file.substr(4, 4), U32(static_cast<std::uint32_t>(stream.size())));
-    const std::string compressed = Xor(file.substr(12), kPassPhrase);
-    EXPECT_EQ(file.substr(8, 4), U32(Adler(compressed)));
-    EXPECT_EQ(compressed, Compress(stream));
-
     EXPECT_EQ(CScrambledArchive(kPassPhrase).Decode(file), stream);
     EXPECT_TRUE(ui->MessageTexts().empty());
 }
