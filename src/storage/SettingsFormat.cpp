@@ -1,9 +1,8 @@
 #include "storage/SettingsFormat.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <optional>
 
 #include "app/AppSettings.h"
 #include "res/StringTable.h"
