@@ -150,6 +150,8 @@ TEST_F(PlainPerformTest, CookieSetForOneWorkerTravelsWithTheOthersRequest) {
 
     // The cookie belongs to its server: another host name does not get it.
     EXPECT_EQ(PlainForm(server.HostPort("other.localhost"), "/check").Perform(), "cookie=");
+    inet::ClearCookiesForTests();
+    EXPECT_EQ(PlainForm(host, "/check").Perform(), "cookie=");
 }
 
 TEST_F(PlainPerformTest, BothWorkerThreadsPerformAtTheSameTime) {

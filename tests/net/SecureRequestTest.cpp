@@ -108,6 +108,16 @@ TEST_F(SecureRequestTest, ServerOfAnUnknownAuthorityFails) {
     EXPECT_TRUE(server->Requests().empty());
 }
 
+TEST_F(SecureRequestTest, AnswerOverTheSizeLimitFailsTheSend) {
+    AddToStore("ROOT", "test-ca.pem", m_serverCa.CertificatePem());
+    auto server = Serve(m_serverCa, std::string(inet::kMaxHeldAnswer + 1, 'x'));
+    CSecureRequest request;
+    ASSERT_TRUE(Prepare(request, *server).Open("POST"));
+    EXPECT_FALSE(request.Send(kFormContentType, "a=1"));
+    EXPECT_EQ(request.LastErrorText(), "Memory Exception occured");
+    EXPECT_EQ(request.LastErrorCode(), inet::kErrorNotEnoughMemory);
+}
+
 TEST_F(SecureRequestTest, HostNameIsNotCheckedOnTheSecurePathOnly) {
     AddToStore("ROOT", "test-ca.pem", m_serverCa.CertificatePem());
     TestHttpServer server(m_serverCa.IssueServer({"gateway.invalid"}));
