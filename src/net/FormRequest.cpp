@@ -16,6 +16,8 @@ constexpr const char* kVerbs[] = {"POST", "GET", "HEAD", "PUT", "LINK", "DELETE"
 constexpr int kStatusOk = 200;
 // The secure path reports every failure with this code; its details stay in CSecureRequest.
 constexpr std::uint32_t kSecureFailure = 404;
+// A secure answer from here on is the server's error page, not the gateway's answer.
+constexpr int kFirstErrorStatus = 400;
 
 void AppendWithoutLineBreaks(std::string& text, std::string_view bytes) {
     for (char c : bytes) {
@@ -82,7 +84,13 @@ std::string PerformSecure(const std::string& host, const std::string& path,
         throw CInternetException(kSecureFailure);
     if (!request.Send(headers, body))
         throw CInternetException(kSecureFailure);
-    return request.ReadAll();
+    std::string text = request.ReadAll();
+    // An error page must not pass for the gateway's answer: with no rejection phrase in it, a
+    // carrier would count the message as delivered.
+    if (const int status = request.StatusCode(); status >= kFirstErrorStatus) {
+        throw CInternetException(static_cast<std::uint32_t>(status));
+    }
+    return text;
 }
 
 }  // namespace

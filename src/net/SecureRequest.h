@@ -52,6 +52,8 @@ public:
     const std::string& LastErrorText() const noexcept { return m_lastErrorText; }
     std::uint32_t LastErrorCode() const noexcept { return m_lastErrorCode; }
     std::uint32_t RequestCounter() const noexcept { return m_requestCounter; }
+    // The HTTP status of the answer once sent, else 0.
+    int StatusCode() const noexcept { return m_request ? m_request->StatusCode() : 0; }
 
 private:
     void Fail(std::string text, std::uint32_t code);

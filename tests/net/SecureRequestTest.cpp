@@ -95,6 +95,20 @@ TEST_F(SecureRequestTest, ServerTrustedThroughTheRootStoreKeepsLineBreaks) {
     EXPECT_FALSE(requests[0].HasHeader("Expect"));
 }
 
+TEST_F(SecureRequestTest, AnErrorStatusFailsTheSecureFormLikeThePlainOne) {
+    AddToStore("ROOT", "test-ca.pem", m_serverCa.CertificatePem());
+    TestHttpServer server(m_serverCa.IssueServer());
+    server.Routes().Post(".*", [](const httplib::Request& request, httplib::Response& response) {
+        response.status = request.path == "/missing" ? 404 : 500;
+        response.set_content("<html>Internal Server Error</html>", "text/html");
+    });
+    server.Start();
+    EXPECT_EQ(ThrownCode([&] { SecureForm(server).Perform(); }), 500u);
+    OverrideStringForTests(IDS_TMOBILE_PATH, "/missing");
+    EXPECT_EQ(ThrownCode([&] { SecureForm(server).Perform(); }), 404u);
+    EXPECT_EQ(server.Requests().size(), 2u);
+}
+
 TEST_F(SecureRequestTest, ServerOfAnUnknownAuthorityFails) {
     auto server = Serve(m_serverCa, "never read");
     EXPECT_EQ(ThrownCode([&] { SecureForm(*server).Perform(); }), 404u);
