@@ -2,10 +2,13 @@
 
 #include "contacts/AddressBookLookup.h"
 
-CAppSettings::CAppSettings(const CAppSettings& other) { *this = other; }
+CAppSettings::CAppSettings(const CAppSettings& other) {
+    *this = other;
+}
 
 CAppSettings& CAppSettings::operator=(const CAppSettings& other) {
-    if (this == &other) return *this;
+    if (this == &other)
+        return *this;
     MyName = other.MyName;
     MyNumber = other.MyNumber;
     MyEmail = other.MyEmail;
@@ -36,7 +39,9 @@ void CAppSettings::ApplyDefaults() {
     SendOnEnter = 1;
 }
 
-void CAppSettings::Clear() { *this = CAppSettings(); }
+void CAppSettings::Clear() {
+    *this = CAppSettings();
+}
 
 SiteInfoValues CAppSettings::SiteInfo() const {
     std::lock_guard lock(m_siteMutex);
@@ -54,7 +59,9 @@ CAppSettings& AppSettings() {
 }
 
 void PushRecent(std::vector<std::string>& list, const std::string& text, std::size_t limit) {
-    if (int i = FindStringIndex(list, text); i >= 0) list.erase(list.begin() + i);
+    if (int i = FindStringIndex(list, text); i >= 0)
+        list.erase(list.begin() + i);
     list.insert(list.begin(), text);
-    if (list.size() > limit) list.pop_back();
+    if (list.size() > limit)
+        list.pop_back();
 }

@@ -15,12 +15,12 @@
 
 // The six texts read from the maker's site at every start; never stored.
 struct SiteInfoValues {
-    std::string SiteUrlText;     // "Site_URL_Text"
-    std::string SiteUrl;         // "Site_URL"
-    std::string PaypalUrl;       // "Paypal_URL"
-    std::string DonateAddress;   // "Donate_Address"
-    std::string LatestVersion;   // "Quillo_Latest_Version"
-    std::string DownloadUrl;     // "Quillo_Download_URL"
+    std::string SiteUrlText;    // "Site_URL_Text"
+    std::string SiteUrl;        // "Site_URL"
+    std::string PaypalUrl;      // "Paypal_URL"
+    std::string DonateAddress;  // "Donate_Address"
+    std::string LatestVersion;  // "Quillo_Latest_Version"
+    std::string DownloadUrl;    // "Quillo_Download_URL"
 
     friend bool operator==(const SiteInfoValues&, const SiteInfoValues&) = default;
 };

@@ -39,7 +39,8 @@ bool CMessengerApp::InitInstance() {
     RegisterWorker(PostTarget::CoreThread, coreThread);
 
     // The main window's destruction at the end of this call saves the settings.
-    if (m_runMainWindow) m_runMainWindow();
+    if (m_runMainWindow)
+        m_runMainWindow();
 
     // Stop the workers: nothing new reaches them, in-flight transfers abort, each loop ends after
     // its current message and its exit routine runs. A worker that does not end in time keeps
@@ -49,13 +50,16 @@ bool CMessengerApp::InitInstance() {
     RequestShutdown();
     const auto deadline = std::chrono::steady_clock::now() + m_workerStopTimeout;
     for (auto& worker : {queueThread, coreThread}) {
-        if (worker) worker->PostQuitMessage();
+        if (worker)
+            worker->PostQuitMessage();
     }
     for (auto& worker : {queueThread, coreThread}) {
-        if (!worker) continue;
+        if (!worker)
+            continue;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (!worker->Join(std::max(left, std::chrono::milliseconds(0)))) m_workersStopped = false;
+        if (!worker->Join(std::max(left, std::chrono::milliseconds(0))))
+            m_workersStopped = false;
     }
     return false;
 }

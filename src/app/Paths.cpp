@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 fs::path FindExeDirectory() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || !exe.has_parent_path()) return {};
+    if (ec || !exe.has_parent_path())
+        return {};
     return exe.parent_path() / "";
 }
 
@@ -30,7 +31,8 @@ fs::path UserDataDirectory() {
 
 fs::path DataDirectory(const fs::path& exeDirectory) {
     fs::path own = exeDirectory.empty() ? fs::path(".") : exeDirectory;
-    if (::access(own.c_str(), W_OK) == 0) return exeDirectory;
+    if (::access(own.c_str(), W_OK) == 0)
+        return exeDirectory;
     fs::path user = UserDataDirectory();
     std::error_code ec;
     fs::create_directories(user, ec);
@@ -50,7 +52,8 @@ fs::path CertificateStoreDirectory(const std::string& storeName) {
         std::lock_guard lock(g_storeMutex);
         root = g_storeRootForTests;
     }
-    if (root.empty()) root = UserDataDirectory() / "certs";
+    if (root.empty())
+        root = UserDataDirectory() / "certs";
     return root / storeName / "";
 }
 

@@ -21,9 +21,12 @@ Targets& Registry() {
 
 std::shared_ptr<CWorkerThread>* WorkerSlot(Targets& t, PostTarget target) {
     switch (target) {
-        case PostTarget::CoreThread: return &t.coreThread;
-        case PostTarget::QueueThread: return &t.queueThread;
-        default: return nullptr;
+        case PostTarget::CoreThread:
+            return &t.coreThread;
+        case PostTarget::QueueThread:
+            return &t.queueThread;
+        default:
+            return nullptr;
     }
 }
 
@@ -31,9 +34,11 @@ std::shared_ptr<CWorkerThread>* WorkerSlot(Targets& t, PostTarget target) {
 
 void PostToTarget(PostTarget target, Message message) {
     if (target == PostTarget::MainWindow) {
-        if (auto window = MainWindowEndpoint()) window->Post(std::move(message));
+        if (auto window = MainWindowEndpoint())
+            window->Post(std::move(message));
     } else if (target == PostTarget::CoreThread || target == PostTarget::QueueThread) {
-        if (auto worker = Worker(target)) worker->PostThreadMessage(std::move(message));
+        if (auto worker = Worker(target))
+            worker->PostThreadMessage(std::move(message));
     }
     // AppThread: no message of the program goes there; like any other target it is dropped.
 }
@@ -43,7 +48,8 @@ void PostToTarget(PostTarget target, std::uint32_t id, Payload payload, std::int
 }
 
 void PostToTarget(std::int32_t target, std::uint32_t id, Payload payload, std::intptr_t lParam) {
-    if (target < 0 || target > static_cast<std::int32_t>(PostTarget::QueueThread)) return;
+    if (target < 0 || target > static_cast<std::int32_t>(PostTarget::QueueThread))
+        return;
     PostToTarget(static_cast<PostTarget>(target), Message{id, std::move(payload), lParam});
 }
 

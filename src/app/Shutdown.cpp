@@ -20,7 +20,9 @@ std::condition_variable& SleepCv() {
 
 }  // namespace
 
-bool ShutdownRequested() noexcept { return g_shutdown.load(std::memory_order_acquire); }
+bool ShutdownRequested() noexcept {
+    return g_shutdown.load(std::memory_order_acquire);
+}
 
 void RequestShutdown() noexcept {
     {
@@ -35,4 +37,6 @@ bool SleepUnlessShutdown(std::chrono::milliseconds duration) {
     return !SleepCv().wait_for(lock, duration, [] { return ShutdownRequested(); });
 }
 
-void ResetShutdownForTests() noexcept { g_shutdown.store(false, std::memory_order_release); }
+void ResetShutdownForTests() noexcept {
+    g_shutdown.store(false, std::memory_order_release);
+}

@@ -46,9 +46,12 @@ std::string Convert(const char* to, const char* from, std::string_view in, OnBad
 }
 
 size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0xC0) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
+    if (lead < 0xC0)
+        return 1;
+    if (lead < 0xE0)
+        return 2;
+    if (lead < 0xF0)
+        return 3;
     return 4;
 }
 
@@ -56,15 +59,22 @@ size_t Utf8SequenceLength(unsigned char lead) {
 
 char UpperCaseChar(char c) noexcept {
     auto b = static_cast<unsigned char>(c);
-    if (b >= 'a' && b <= 'z') return static_cast<char>(b - 0x20);
+    if (b >= 'a' && b <= 'z')
+        return static_cast<char>(b - 0x20);
     switch (b) {
-        case 0x9A: return static_cast<char>(0x8A);  // s caron
-        case 0x9C: return static_cast<char>(0x8C);  // oe ligature
-        case 0x9E: return static_cast<char>(0x8E);  // z caron
-        case 0xFF: return static_cast<char>(0x9F);  // y diaeresis
-        default: break;
+        case 0x9A:
+            return static_cast<char>(0x8A);  // s caron
+        case 0x9C:
+            return static_cast<char>(0x8C);  // oe ligature
+        case 0x9E:
+            return static_cast<char>(0x8E);  // z caron
+        case 0xFF:
+            return static_cast<char>(0x9F);  // y diaeresis
+        default:
+            break;
     }
-    if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 0x20);
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF7)
+        return static_cast<char>(b - 0x20);
     return c;
 }
 

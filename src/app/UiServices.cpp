@@ -27,7 +27,8 @@ std::shared_ptr<IUiServices> g_services;
 
 std::shared_ptr<IUiServices> UiServices() {
     std::lock_guard lock(g_mutex);
-    if (!g_services) g_services = std::make_shared<HeadlessServices>();
+    if (!g_services)
+        g_services = std::make_shared<HeadlessServices>();
     return g_services;
 }
 

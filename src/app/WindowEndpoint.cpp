@@ -30,7 +30,8 @@ void CWindowEndpoint::Close() {
 // On the window's thread: handle the message unless the window has gone meanwhile.
 void CWindowEndpoint::Run(Message& message, Pending* pending) {
     std::intptr_t result = 0;
-    if (IsOpen()) result = m_handler(message);
+    if (IsOpen())
+        result = m_handler(message);
     if (pending != nullptr) {
         {
             std::lock_guard lock(m_mutex);
@@ -42,7 +43,8 @@ void CWindowEndpoint::Run(Message& message, Pending* pending) {
 }
 
 bool CWindowEndpoint::Post(Message message) {
-    if (!IsOpen()) return false;
+    if (!IsOpen())
+        return false;
     // std::function needs a copyable callable; the message moves in once and is shared.
     auto shared = std::make_shared<Message>(std::move(message));
     m_executor([self = shared_from_this(), shared] { self->Run(*shared, nullptr); });
@@ -53,7 +55,8 @@ std::intptr_t CWindowEndpoint::Send(Message message) {
     if (std::this_thread::get_id() == m_owner) {
         return IsOpen() ? m_handler(message) : 0;
     }
-    if (!IsOpen()) return 0;
+    if (!IsOpen())
+        return 0;
     auto pending = std::make_shared<Pending>();
     auto shared = std::make_shared<Message>(std::move(message));
     m_executor([self = shared_from_this(), shared, pending] { self->Run(*shared, pending.get()); });

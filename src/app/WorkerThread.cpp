@@ -8,7 +8,8 @@ namespace {
 
 // Raising a thread above normal needs privileges on Linux; without them it stays normal.
 void ApplyPriority(CWorkerThread::Priority priority) {
-    if (priority == CWorkerThread::PriorityNormal) return;
+    if (priority == CWorkerThread::PriorityNormal)
+        return;
     auto tid = static_cast<id_t>(syscall(SYS_gettid));
     setpriority(PRIO_PROCESS, tid, -5);
 }
@@ -28,7 +29,8 @@ CWorkerThread::~CWorkerThread() {
 
 bool CWorkerThread::CreateThread(Priority priority) {
     std::lock_guard lock(m_mutex);
-    if (m_thread.joinable() || m_finished) return false;
+    if (m_thread.joinable() || m_finished)
+        return false;
     m_accepting = true;
     m_started = true;
     try {
@@ -45,7 +47,8 @@ bool CWorkerThread::CreateThread(Priority priority) {
 bool CWorkerThread::PostThreadMessage(Message message) {
     {
         std::lock_guard lock(m_mutex);
-        if (!m_accepting) return false;
+        if (!m_accepting)
+            return false;
         m_queue.push_back(std::move(message));
     }
     m_cv.notify_one();
@@ -64,11 +67,13 @@ void CWorkerThread::PostQuitMessage() {
 bool CWorkerThread::Join(std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     if (!m_cv.wait_for(lock, timeout, [this] { return !m_started || m_finished; })) {
-        if (m_thread.joinable()) m_thread.detach();
+        if (m_thread.joinable())
+            m_thread.detach();
         return false;
     }
     lock.unlock();
-    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
     return true;
 }
 
@@ -101,13 +106,16 @@ void CWorkerThread::Run(std::shared_ptr<CWorkerThread> self, Priority priority) 
                     std::lock_guard lock(m_mutex);
                     empty = m_queue.empty() && !m_quit;
                 }
-                if (!empty || !OnIdle(idleCount++)) idle = false;
+                if (!empty || !OnIdle(idleCount++))
+                    idle = false;
             }
             Message message;
-            if (!WaitForMessage(message, quit)) break;
+            if (!WaitForMessage(message, quit))
+                break;
             // Ids outside the application range and ids without a handler are dropped here,
             // payload and all.
-            if (IsAppMessage(message.id)) Dispatch(message);
+            if (IsAppMessage(message.id))
+                Dispatch(message);
             idle = true;
             idleCount = 0;
         }

@@ -26,7 +26,8 @@ const CContact* FindByNumber(const AddressBook& book, std::string_view number) {
 std::string LookupNumberByName(const AddressBook& book, std::string_view name) {
     const std::string wanted = UpperCase(TrimBlanks(name));
     std::string number = NumberOfFirst(book, wanted, &CContact::Name);
-    if (number.empty()) number = NumberOfFirst(book, wanted, &CContact::AltName);
+    if (number.empty())
+        number = NumberOfFirst(book, wanted, &CContact::AltName);
     return number;
 }
 
@@ -42,7 +43,8 @@ std::int32_t CarrierForNumber(const AddressBook& book, std::string_view number) 
 
 void SetCarrierForNumber(AddressBook& book, std::string_view number, std::int32_t carrier) {
     for (CContact& c : book) {
-        if (c.Number == number) c.Carrier = carrier;
+        if (c.Number == number)
+            c.Carrier = carrier;
     }
 }
 

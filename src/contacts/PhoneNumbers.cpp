@@ -12,9 +12,12 @@ std::string NormalizeDigits(std::string_view text) {
 std::string FormatPhoneNumber(std::string_view s) {
     s = s.substr(0, 10);
     std::string out;
-    if (!s.empty()) out.append("(").append(s.substr(0, 3));
-    if (s.size() > 3) out.append(") ").append(s.substr(3, 3));
-    if (s.size() > 6) out.append("-").append(s.substr(6));
+    if (!s.empty())
+        out.append("(").append(s.substr(0, 3));
+    if (s.size() > 3)
+        out.append(") ").append(s.substr(3, 3));
+    if (s.size() > 6)
+        out.append("-").append(s.substr(6));
     return out;
 }
 

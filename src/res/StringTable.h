@@ -4,13 +4,13 @@
 #include <string>
 
 enum StringId : int {
-    IDS_ABOUTBOX = 101,            // "&About Quillo..." (system menu item)
-    IDS_SITE_URL = 102,            // the maker's home page (deployment)
-    IDS_SITE_URL_TEXT = 103,       // the home page as link text (deployment)
-    IDS_PAYPAL_URL = 104,          // donation page (deployment)
-    IDS_DONATE_ADDRESS = 105,      // postal text for donations (deployment)
-    IDS_VERSION = 106,             // "1.06"
-    IDS_DOWNLOAD_URL = 107,        // installer download location, host + path (deployment)
+    IDS_ABOUTBOX = 101,        // "&About Quillo..." (system menu item)
+    IDS_SITE_URL = 102,        // the maker's home page (deployment)
+    IDS_SITE_URL_TEXT = 103,   // the home page as link text (deployment)
+    IDS_PAYPAL_URL = 104,      // donation page (deployment)
+    IDS_DONATE_ADDRESS = 105,  // postal text for donations (deployment)
+    IDS_VERSION = 106,         // "1.06"
+    IDS_DOWNLOAD_URL = 107,    // installer download location, host + path (deployment)
     IDS_CINGULAR_HOST = 114,
     IDS_CINGULAR_PATH = 115,
     IDS_NEXTEL_HOST = 116,
@@ -38,13 +38,13 @@ enum StringId : int {
     IDS_VERIZON_INTERNAL = 138,
     IDS_ALLTEL_ERROR = 139,
     IDS_CINGULAR_ERROR = 140,
-    IDS_MESSAGE_SENT = 141,        // "Your message was sent!"
-    IDS_PASSPHRASE = 142,          // settings file pass phrase
+    IDS_MESSAGE_SENT = 141,  // "Your message was sent!"
+    IDS_PASSPHRASE = 142,    // settings file pass phrase
     IDS_USCELLULAR_HOST = 143,
     IDS_USCELLULAR_PATH = 144,
-    IDS_SERVICE_HOST = 145,        // the maker's web service (deployment)
-    IDS_VERIZON_DOMAIN = 146,      // text-message e-mail domain, without "@" (deployment)
-    IDS_COUNTER_PATH = 148,        // "/count.php"
+    IDS_SERVICE_HOST = 145,    // the maker's web service (deployment)
+    IDS_VERIZON_DOMAIN = 146,  // text-message e-mail domain, without "@" (deployment)
+    IDS_COUNTER_PATH = 148,    // "/count.php"
     IDS_VERIZON_FAILED = 149,
 };
 

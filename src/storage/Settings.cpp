@@ -2,12 +2,32 @@
 
 #include "app/AppSettings.h"
 #include "app/Paths.h"
+#include "app/UiServices.h"
+#include "res/StringTable.h"
+#include "storage/ScrambledArchive.h"
+#include "storage/SettingsFile.h"
+#include "storage/SettingsFormat.h"
 
 std::filesystem::path SettingsFilePath() {
     return DataDirectory(AppSettings().ExeDirectory) / "Quillo.bin";
 }
 
-// The file format arrives with the storage work; until then only the defaults apply.
-void LoadSettings() { AppSettings().ApplyDefaults(); }
+void LoadSettings() {
+    CAppSettings& settings = AppSettings();
+    settings.ApplyDefaults();
+    try {
+        LoadSettingsFile(ReadWholeFile(SettingsFilePath()), settings);
+    } catch (...) {
+        // No file, a wrong pass phrase or a damaged stream: keep what was read and the defaults.
+    }
+}
 
-void SaveSettings() {}
+void SaveSettings() {
+    try {
+        const std::string stream = WriteSettingsStream(AppSettings());
+        const std::string file = CScrambledArchive(LoadString(IDS_PASSPHRASE)).Encode(stream);
+        ReplaceFileAtomically(SettingsFilePath(), file);
+    } catch (...) {
+        ShowMessageBox("Error Saving Quillo Information!");
+    }
+}

@@ -2,6 +2,10 @@
 
 #include "app/Text.h"
 
-QString ToQt(std::string_view text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+QString ToQt(std::string_view text) {
+    return QString::fromStdString(Cp1252ToUtf8(text));
+}
 
-std::string FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+std::string FromQt(const QString& text) {
+    return Utf8ToCp1252(text.toStdString());
+}

@@ -1,52 +1,549 @@
 #include "ui/MainDlg.h"
 
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTreeWidget>
+#include <algorithm>
 
 #include "app/AppSettings.h"
 #include "app/PostToTarget.h"
+#include "app/SendCommand.h"
+#include "app/Text.h"
+#include "app/UiServices.h"
+#include "contacts/AddressBookLookup.h"
+#include "contacts/PhoneNumbers.h"
 #include "storage/Settings.h"
+#include "ui/AppIcon.h"
+#include "ui/DialogUnits.h"
+#include "ui/GuiText.h"
+#include "ui/PopupComboBox.h"
 #include "ui/WindowSeat.h"
 
+namespace {
+
+// The dialog template's size in dialog units.
+constexpr int kDialogWidthDlu = 331;
+constexpr int kDialogHeightDlu = 199;
+
+const QString kGoCaption = QStringLiteral("Go !");
+const QString kSendingCaption = QStringLiteral("Sending...");
+const QString kMyInfoPrompt = QStringLiteral("MyInfo...");
+
+QString ControlId(int id) {
+    return QString::number(id);
+}
+
+template <class W>
+W* Place(W* widget, int id, QRect rect) {
+    if (id != 0)
+        widget->setObjectName(ControlId(id));
+    widget->setGeometry(rect);
+    return widget;
+}
+
+QLabel* Static(QWidget* parent, const QString& text, QRect rect, Qt::Alignment align) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(align | Qt::AlignTop);
+    label->setGeometry(rect);
+    return label;
+}
+
+QPushButton* Button(QWidget* parent, const QString& caption, int id, QRect rect, bool flat) {
+    auto* button = Place(new QPushButton(caption, parent), id, rect);
+    button->setFlat(flat);
+    return button;
+}
+
+bool IsEnterKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// The message field's text as the gateways expect it: line breaks as CR LF.
+std::string MessageText(const QPlainTextEdit* field) {
+    std::string text = FromQt(field->toPlainText());
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+QFont DialogFont() {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+int CMainDlg::FullClientWidth() {
+    return DluToPixelsX(kDialogWidthDlu);
+}
+
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Quillo"));
     setObjectName(QStringLiteral("102"));
+    // A fixed-size top-level window with a system menu and a minimise box, in the task bar.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Quillo"));
+    setFont(DialogFont());
     m_endpoint = MakeWindowEndpoint(this, [this](Message& m) { return OnAppMessage(m); });
+    CreateControls();
     OnInitDialog();
 }
 
 CMainDlg::~CMainDlg() {
     SaveSettings();
     m_endpoint->Close();
-    if (MainWindowEndpoint() == m_endpoint) RegisterMainWindow(nullptr);
+    if (MainWindowEndpoint() == m_endpoint)
+        RegisterMainWindow(nullptr);
+}
+
+QComboBox* CMainDlg::ToField() const {
+    return m_to;
+}
+QComboBox* CMainDlg::FromList() const {
+    return m_from;
+}
+
+void CMainDlg::CreateControls() {
+    setFixedSize(FullClientWidth(), DluToPixelsY(kDialogHeightDlu));
+
+    // Controls in the template's order, which is also the tab order.
+    Static(this, QStringLiteral("To :"), DialogRect(8, 10, 19, 12), Qt::AlignRight);
+    m_to = Place(new CPopupComboBox(this), 1002, DialogRect(32, 8, 135, 12));
+    Static(this, QStringLiteral("From :"), DialogRect(6, 27, 21, 12), Qt::AlignRight);
+    m_from = Place(new CPopupComboBox(this), 1007, DialogRect(32, 25, 135, 12));
+    m_message = Place(new QPlainTextEdit(this), 1004, DialogRect(6, 43, 160, 121));
+    m_addressBookButton =
+        Button(this, QStringLiteral("Address Book"), 1005, DialogRect(6, 168, 51, 18), false);
+    auto* options =
+        Button(this, QStringLiteral("Options"), 1001, DialogRect(59, 168, 34, 18), false);
+    auto* about = Button(this, QStringLiteral("About "), 1008, DialogRect(95, 168, 28, 18), false);
+    m_send = Button(this, kGoCaption, 1, DialogRect(125, 168, 41, 18), false);
+    auto* caption = Static(this, QStringLiteral("Quillo by Quillo Software"),
+                           DialogRect(41, 187, 95, 9), Qt::AlignHCenter);
+    caption->setEnabled(false);
+    m_panelFrame = Place(new QGroupBox(QStringLiteral("Address Book"), this), 1010,
+                         DialogRect(177, 5, 148, 188));
+    m_panelFrame->lower();
+    m_list = Place(new QTreeWidget(this), 1011, DialogRect(183, 15, 136, 160));
+    m_new = Button(this, QStringLiteral("New"), 1015, DialogRect(183, 177, 28, 12), true);
+    m_edit = Button(this, QStringLiteral("Edit"), 1018, DialogRect(212, 177, 25, 12), true);
+    m_delete = Button(this, QStringLiteral("Delete"), 1016, DialogRect(238, 177, 26, 12), true);
+    m_sendTo = Button(this, QStringLiteral("Send To"), 1017, DialogRect(281, 177, 38, 12), true);
+
+    m_to->setAccessibleName(QStringLiteral("To"));
+    m_from->setAccessibleName(QStringLiteral("From"));
+    m_message->setAccessibleName(QStringLiteral("Message"));
+    m_list->setAccessibleName(QStringLiteral("Address Book"));
+    for (QComboBox* combo : {static_cast<QComboBox*>(m_to), static_cast<QComboBox*>(m_from)}) {
+        // Items keep the order they are inserted in (most recent first).
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMaxVisibleItems(11);
+    }
+    m_message->setTabChangesFocus(true);
+    m_message->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_send->setDefault(true);
+
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->header()->setStretchLastSection(false);
+
+    // Enter is the send command's to interpret (the option "Send Message When <Enter> is
+    // Pressed"); Escape never closes this window.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_to, m_to->lineEdit(), m_from,
+                                                      m_from->lineEdit(), m_message, m_send}) {
+        w->installEventFilter(this);
+    }
+
+    connect(m_send, &QPushButton::clicked, this, &CMainDlg::OnSend);
+    connect(m_addressBookButton, &QPushButton::clicked, this, [this] {
+        if (AppSettings().PanelClosed == 1) {
+            OpenPanel();
+        } else {
+            ClosePanel();
+        }
+    });
+    connect(options, &QPushButton::clicked, this, &CMainDlg::OnOpenOptions);
+    connect(about, &QPushButton::clicked, this, &CMainDlg::ShowAboutDialog);
+    m_from->beforePopup = [this] { FillRecentFrom(); };
+    connect(m_from, QOverload<int>::of(&QComboBox::activated), this,
+            &CMainDlg::OnFromSelectionChange);
+    connect(m_message, &QPlainTextEdit::textChanged, this, &CMainDlg::LimitMessageLength);
 }
 
 void CMainDlg::OnInitDialog() {
+    CAppSettings& s = AppSettings();
     RegisterMainWindow(m_endpoint);
+    setWindowIcon(AppIcon());
+
+    QStringList columns = {QStringLiteral("Name"), QStringLiteral("Number")};
+    m_list->setHeaderLabels(columns);
+    m_list->headerItem()->setTextAlignment(0, Qt::AlignLeft);
+    m_list->headerItem()->setTextAlignment(1, Qt::AlignLeft);
+
+    // The stored position, applied before the window first shows.
+    move(s.WindowX, s.WindowY);
+    ApplyPanelStartup();
+    FillRecentTo();
+    FillRecentFrom();
+    RefreshAddressBook();
+    SelectInitialSender();
+
+    QFont messageFont(QStringLiteral("Times New Roman"));
+    messageFont.setStyleHint(QFont::Serif);
+    messageFont.setPointSize(12);
+    messageFont.setWeight(QFont::DemiBold);
+    m_message->setFont(messageFont);
+
     PostToTarget(PostTarget::CoreThread, WM_APP_SITE_INFO);
+    m_to->setFocus();
+}
+
+void CMainDlg::ApplyPanelStartup() {
+    const CAppSettings& s = AppSettings();
+    switch (s.AddressBookStartup) {
+        case CAppSettings::StartupLastSetting:
+            if (s.AddressBookLastSetting == 1) {
+                ClosePanel();
+            } else {
+                OpenPanel();
+            }
+            break;
+        case CAppSettings::StartupClosed:
+            ClosePanel();
+            break;
+        case CAppSettings::StartupOpen:
+            OpenPanel();
+            break;
+        default:
+            break;  // a value from a damaged file: leave the panel as it is
+    }
+}
+
+void CMainDlg::SelectInitialSender() {
+    const CAppSettings& s = AppSettings();
+    if (s.MyInfoSelectedInRecentFromList == 1) {
+        SelectMyInfoEntry();
+    } else if (!s.RecentFrom.empty()) {
+        m_from->setCurrentIndex(0);
+    }
+}
+
+void CMainDlg::FillRecentTo() {
+    m_to->clear();
+    for (const std::string& text : AppSettings().RecentTo) m_to->addItem(ToQt(text));
+    if (m_to->count() > 0)
+        m_to->setCurrentIndex(0);
+}
+
+void CMainDlg::FillRecentFrom() {
+    const QString editText = m_from->currentText();
+    m_from->clear();
+    for (const std::string& text : AppSettings().RecentFrom) m_from->addItem(ToQt(text));
+    m_from->addItem(ToQt(MyInfoText(AppSettings())));
+    m_from->setCurrentIndex(-1);
+    m_from->setEditText(editText);
+}
+
+void CMainDlg::SetPanelControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_list, m_new, m_edit, m_delete, m_sendTo}) {
+        w->setEnabled(enabled);
+    }
+}
+
+void CMainDlg::ClosePanel() {
+    CAppSettings& s = AppSettings();
+    if (s.PanelClosed == 0) {
+        setFixedWidth(width() - kPanelWidth);
+        s.PanelClosed = 1;
+    }
+    SetPanelControlsEnabled(false);
+}
+
+void CMainDlg::OpenPanel() {
+    CAppSettings& s = AppSettings();
+    if (s.PanelClosed == 1) {
+        RefreshAddressBook();
+        setFixedWidth(width() + kPanelWidth);
+        s.PanelClosed = 0;
+    }
+    SetPanelControlsEnabled(true);
+}
+
+void CMainDlg::RefreshAddressBook() {
+    AddressBook& book = AppSettings().AddressBook;
+    // Sorted by upper-cased name; equal names keep their order.
+    std::stable_sort(book.begin(), book.end(), [](const CContact& a, const CContact& b) {
+        const std::string ua = UpperCase(a.Name), ub = UpperCase(b.Name);
+        return std::lexicographical_compare(
+            ua.begin(), ua.end(), ub.begin(), ub.end(), [](char x, char y) {
+                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+            });
+    });
+    m_list->clear();
+    for (const CContact& c : book) {
+        auto* row = new QTreeWidgetItem(m_list);
+        row->setText(0, ToQt(c.Name));
+        row->setText(1, ToQt(FormatPhoneNumber(c.Number)));
+    }
+    // Room for the vertical scroll bar once the rows no longer fit.
+    const int nameWidth = book.size() > 17 ? 95 : 110;
+    m_list->setColumnWidth(0, nameWidth);
+    m_list->setColumnWidth(1, m_list->maximumViewportSize().width() - nameWidth);
+}
+
+bool CMainDlg::MyInfoEntrySelected() const {
+    return m_from->count() > 0 && m_from->currentIndex() == m_from->count() - 1;
+}
+
+void CMainDlg::SelectMyInfoEntry() {
+    if (m_from->count() > 0)
+        m_from->setCurrentIndex(m_from->count() - 1);
+}
+
+void CMainDlg::OnFromSelectionChange(int index) {
+    if (index != m_from->count() - 1 || m_from->itemText(index) != kMyInfoPrompt)
+        return;
+    if (ShowMessageBox("Would you like to set up MyInfo?", MbButtons::YesNo, MbIcon::Question) ==
+        MbResult::Yes) {
+        OnOpenOptions();
+    } else {
+        m_from->setCurrentIndex(-1);
+        m_from->clearEditText();
+    }
+}
+
+void CMainDlg::OnFromFocusLost() {
+    const std::string typed = UpperCase(FromQt(m_from->currentText()));
+    const bool detailsSet = MyInfoText(AppSettings()) != "MyInfo...";
+    if (typed == "MYINFO" && detailsSet) {
+        SelectMyInfoEntry();
+    } else if (typed == "MYINFO...") {
+        SelectMyInfoEntry();
+        OnOpenOptions();
+    }
+}
+
+void CMainDlg::OnOpenOptions() {
+    const bool ok = RunOptionsDialog();
+    const bool detailsSet = MyInfoText(AppSettings()) != "MyInfo...";
+    if (!MyInfoEntrySelected())
+        return;
+    if (ok && detailsSet) {
+        FillRecentFrom();
+        SelectMyInfoEntry();
+    } else if (!detailsSet) {
+        m_from->setCurrentIndex(-1);
+        m_from->clearEditText();
+    }
+}
+
+void CMainDlg::OnSend() {
+    const std::string to = FromQt(m_to->currentText());
+    const std::string from = FromQt(m_from->currentText());
+    const std::string message = MessageText(m_message);
+
+    if (std::string problem = ValidateSendTexts(to, from, message); !problem.empty()) {
+        ShowMessageBox(problem);
+        return;
+    }
+    CAppSettings& s = AppSettings();
+    UpdateRecentLists(s, to, from);
+    FillRecentTo();
+
+    ResolvedRecipients resolved = ResolveRecipients(s.AddressBook, to);
+    s.ResolvedRecipients = resolved.numbers;
+    if (!resolved.error.empty()) {
+        ShowMessageBox(resolved.error);
+        return;
+    }
+    if (resolved.numbers.empty()) {
+        // Only blanks and commas: say so rather than doing nothing.
+        ShowMessageBox(ValidateSendTexts({}, from, message));
+        return;
+    }
+
+    m_send->setEnabled(false);
+    m_send->setText(kSendingCaption);
+    for (CSendJob& job : BuildSendJobs(resolved.numbers, from, message, s)) {
+        PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
+                     QueueEntry{WM_APP_SEND_JOB, std::move(job),
+                                static_cast<std::int32_t>(PostTarget::MainWindow)});
+    }
+}
+
+void CMainDlg::OnSendResults(const SendFailureList& failures) {
+    m_send->setEnabled(true);
+    m_send->setText(kGoCaption);
+    const SendReport report = MakeSendReport(failures, AppSettings().AddressBook);
+    ShowMessageBox(report.text, MbButtons::Ok, report.icon);
+    if (report.allSent) {
+        m_message->clear();
+        m_message->setFocus();
+    }
+}
+
+void CMainDlg::OnCarrierFound(const std::string& number, std::int32_t carrier) {
+    SetCarrierForNumber(AppSettings().AddressBook, number, carrier);
+}
+
+void CMainDlg::OnContactAdded(CContact contact) {
+    contact.Number = NormalizeDigits(contact.Number);
+    AppSettings().AddressBook.push_back(std::move(contact));
+    RefreshAddressBook();
+    SaveSettings();
+}
+
+void CMainDlg::OnContactChanged(CContact contact, std::intptr_t index) {
+    AddressBook& book = AppSettings().AddressBook;
+    if (index < 0 || static_cast<std::size_t>(index) >= book.size())
+        return;
+    contact.Number = NormalizeDigits(contact.Number);
+    book[static_cast<std::size_t>(index)] = std::move(contact);
+    RefreshAddressBook();
+    SaveSettings();
 }
 
 std::intptr_t CMainDlg::OnAppMessage(Message& message) {
     switch (message.id) {
-        case WM_APP_SHUTDOWN: reject(); break;
-        default: break;  // no handler: the message and its payload are dropped
+        case WM_APP_SEND_REPORT:
+            if (auto* failures = message.Get<SendFailureList>())
+                OnSendResults(*failures);
+            break;
+        case WM_APP_CONTACT_ADDED:
+            if (auto* contact = message.Get<CContact>())
+                OnContactAdded(std::move(*contact));
+            break;
+        case WM_APP_CONTACT_CHANGED:
+            if (auto* contact = message.Get<CContact>()) {
+                OnContactChanged(std::move(*contact), message.lParam);
+            }
+            break;
+        case WM_APP_CARRIER_FOUND:
+            if (auto* number = message.Get<std::string>()) {
+                OnCarrierFound(*number, static_cast<std::int32_t>(message.lParam));
+            }
+            break;
+        case WM_APP_OPEN_OPTIONS:
+            OnOpenOptions();
+            break;
+        case WM_APP_FIFTIETH_MESSAGE:
+            ShowDonationDialog();
+            break;
+        case WM_APP_NEW_VERSION:
+            ShowNewVersionDialog();
+            break;
+        case WM_APP_SHUTDOWN:
+            reject();
+            break;
+        default:
+            break;  // no handler: the message and its payload are dropped
     }
     return 1;
 }
 
+void CMainDlg::OnEnterKey() {
+    // While a batch is out the default button is disabled, and Enter does nothing.
+    if (!m_send->isEnabled())
+        return;
+    if (AppSettings().SendOnEnter == 0) {
+        m_message->setFocus();
+        return;
+    }
+    OnSend();
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl+Enter still breaks a line in the message field.
+        const bool lineBreak = watched == m_message && (key->modifiers() & Qt::ControlModifier);
+        if (IsEnterKey(key) && !lineBreak) {
+            OnEnterKey();
+            return true;
+        }
+        if (IsEnterKey(key) && lineBreak) {
+            m_message->insertPlainText(QStringLiteral("\n"));
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut &&
+               (watched == m_from || watched == m_from->lineEdit())) {
+        auto* focus = static_cast<QFocusEvent*>(event);
+        QWidget* next = QApplication::focusWidget();
+        const bool staysInside = next == m_from || next == m_from->lineEdit();
+        if (focus->reason() != Qt::PopupFocusReason && !staysInside)
+            OnFromFocusLost();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
-    // Escape never closes the main window.
     if (event->key() == Qt::Key_Escape) {
+        // Escape never closes the main window; the position is noted as on any Cancel.
+        StoreWindowPosition();
         event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_F1) {
+        ShowAboutDialog();
+        return;
+    }
+    if (IsEnterKey(event)) {
+        OnEnterKey();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-void CMainDlg::reject() {
+void CMainDlg::LimitMessageLength() {
+    const QString text = m_message->toPlainText();
+    if (text.size() <= kMessageLimit)
+        return;
+    QTextCursor cursor = m_message->textCursor();
+    const int position = std::min<int>(cursor.position(), kMessageLimit);
+    const QSignalBlocker block(m_message);
+    m_message->setPlainText(text.left(kMessageLimit));
+    cursor = m_message->textCursor();
+    cursor.setPosition(position);
+    m_message->setTextCursor(cursor);
+    QApplication::beep();
+}
+
+void CMainDlg::StoreWindowPosition() {
+    // A window dragged partly off the top or left edge keeps the position stored before.
     const QPoint topLeft = frameGeometry().topLeft();
     if (topLeft.x() >= 0 && topLeft.y() >= 0) {
         AppSettings().WindowX = topLeft.x();
         AppSettings().WindowY = topLeft.y();
     }
+}
+
+void CMainDlg::reject() {
+    StoreWindowPosition();
     QDialog::reject();
 }
+
+// The options dialog arrives with its own window; until then Options behaves as a Cancel.
+bool CMainDlg::RunOptionsDialog() {
+    return false;
+}
+
+// The About, donation and new-version dialogs arrive with their own windows.
+void CMainDlg::ShowAboutDialog() {}
+void CMainDlg::ShowDonationDialog() {}
+void CMainDlg::ShowNewVersionDialog() {}

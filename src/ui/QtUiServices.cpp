@@ -14,7 +14,9 @@
 namespace {
 
 // Message boxes belong to the active window, as the program's dialogs own theirs.
-QWidget* ActiveWindow() { return QApplication::activeWindow(); }
+QWidget* ActiveWindow() {
+    return QApplication::activeWindow();
+}
 
 }  // namespace
 
@@ -23,28 +25,49 @@ MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, Mb
     box.setWindowTitle(QStringLiteral("Quillo"));
     box.setText(ToQt(text));
     switch (icon) {
-        case MbIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MbIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MbIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MbIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MbIcon::Error: box.setIcon(QMessageBox::Critical); break;
+        case MbIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MbIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MbIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MbIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MbIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
     }
     switch (buttons) {
-        case MbButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-        case MbButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-        case MbButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MbButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MbButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MbButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
     }
     switch (box.exec()) {
-        case QMessageBox::Ok: return MbResult::Ok;
-        case QMessageBox::Yes: return MbResult::Yes;
-        case QMessageBox::No: return MbResult::No;
-        default: return buttons == MbButtons::YesNo ? MbResult::No : MbResult::Cancel;
+        case QMessageBox::Ok:
+            return MbResult::Ok;
+        case QMessageBox::Yes:
+            return MbResult::Yes;
+        case QMessageBox::No:
+            return MbResult::No;
+        default:
+            return buttons == MbButtons::YesNo ? MbResult::No : MbResult::Cancel;
     }
 }
 
 std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::string& filter) {
     QString file = QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), ToQt(filter));
-    if (file.isEmpty()) return std::nullopt;
+    if (file.isEmpty())
+        return std::nullopt;
     return std::filesystem::path(file.toStdString());
 }
 

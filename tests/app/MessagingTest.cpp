@@ -1,1 +1,306 @@
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "app/MessengerApp.h"
+#include "app/PostToTarget.h"
+#include "app/WindowEndpoint.h"
+#include "app/WorkerThread.h"
+#include "support/CoreTestEnvironment.h"
+#include "support/TestWindow.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A worker that records what it handles, on its own thread, with a latch to keep it busy.
+class RecordingWorker : public CWorkerThread {
+public:
+    const char* ClassName() const override { return "RecordingWorker"; }
+
+    struct Event {
+        std::string what;  // "msg" or "idle"
+        std::uint32_t id = 0;
+        std::intptr_t lParam = 0;
+    };
+
+    std::vector<Event> Events() {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+
+    bool WaitFor(const std::function<bool(const std::vector<Event>&)>& done,
+                 std::chrono::milliseconds timeout = 10s) {
+        std::unique_lock lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] { return done(m_events); });
+    }
+
+    // The next WM_APP_SEND_JOB blocks until Release().
+    std::promise<void> entered;
+    std::shared_future<void> release;
+    std::atomic<bool> finishedAfterRelease{false};
+    int exitCalls = 0;
+
+protected:
+    bool OnIdle(long count) override {
+        Record({"idle", 0, count});
+        return false;
+    }
+
+    int ExitInstance() override {
+        ++exitCalls;
+        return 0;
+    }
+
+    bool Dispatch(Message& message) override { return DispatchFrom(this, kMap, message); }
+
+private:
+    void OnJobDone(Message& m) { Record({"msg", m.id, m.lParam}); }
+    void OnBlocking(Message& m) {
+        entered.set_value();
+        release.wait();
+        Record({"msg", m.id, m.lParam});  // touches this object after the owner let go
+        finishedAfterRelease = true;
+    }
+
+    void Record(Event e) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_events.push_back(std::move(e));
+        }
+        m_cv.notify_all();
+    }
+
+    static constexpr std::array<MessageMapEntry<RecordingWorker>, 2> kMap = {{
+        {WM_APP_JOB_DONE, &RecordingWorker::OnJobDone},
+        {WM_APP_SEND_JOB, &RecordingWorker::OnBlocking},
+    }};
+
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<Event> m_events;
+};
+
+std::size_t CountMessages(const std::vector<RecordingWorker::Event>& events) {
+    return static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(), [](const auto& e) { return e.what == "msg"; }));
+}
+
+class Messaging : public CoreTest {};
+
+}  // namespace
+
+TEST_F(Messaging, MessagesArriveInOrderAndOnIdleRunsOnceEachTimeTheQueueRunsEmpty) {
+    auto worker = std::make_shared<RecordingWorker>();
+    ASSERT_TRUE(worker->CreateThread());
+    ASSERT_TRUE(worker->WaitFor([](auto& e) { return e.size() == 1; }));
+    EXPECT_EQ(worker->Events()[0].what, "idle");  // the loop starts with an empty queue
+
+    RegisterWorker(PostTarget::QueueThread, worker);
+    for (int i = 0; i < 3; ++i) PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, {}, i);
+    ASSERT_TRUE(
+        worker->WaitFor([](auto& e) { return CountMessages(e) == 3 && e.back().what == "idle"; }));
+
+    // Each message is followed by at most one idle call, always with a fresh count of 0, and
+    // the messages keep their order.
+    std::intptr_t expected = 0;
+    std::string previous = "start";
+    for (const auto& e : worker->Events()) {
+        if (e.what == "msg") {
+            EXPECT_EQ(e.lParam, expected++);
+        } else {
+            EXPECT_EQ(e.lParam, 0);
+            EXPECT_NE(previous, "idle") << "OnIdle ran twice without a message between";
+        }
+        previous = e.what;
+    }
+
+    // No further idle call without another message.
+    const auto before = worker->Events().size();
+    EXPECT_FALSE(worker->WaitFor([&](auto& e) { return e.size() > before; }, 100ms));
+
+    worker->PostQuitMessage();
+    EXPECT_TRUE(worker->Join(5s));
+    EXPECT_EQ(worker->exitCalls, 1);
+}
+
+TEST_F(Messaging, TwoThreadsPostingAtOnceLoseNothing) {
+    auto worker = std::make_shared<RecordingWorker>();
+    ASSERT_TRUE(worker->CreateThread());
+    RegisterWorker(PostTarget::QueueThread, worker);
+
+    constexpr int kEach = 5000;
+    auto poster = [](std::intptr_t tag) {
+        for (int i = 0; i < kEach; ++i) {
+            PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::string("n"), tag + i);
+        }
+    };
+    std::thread a(poster, 0), b(poster, 1'000'000);
+    a.join();
+    b.join();
+    ASSERT_TRUE(worker->WaitFor([](auto& e) { return CountMessages(e) == 2 * kEach; }));
+
+    // Every message arrived once, and each poster's messages in the order it posted them.
+    std::intptr_t nextA = 0, nextB = 1'000'000;
+    for (const auto& e : worker->Events()) {
+        if (e.what != "msg")
+            continue;
+        if (e.lParam < 1'000'000) {
+            EXPECT_EQ(e.lParam, nextA++);
+        } else {
+            EXPECT_EQ(e.lParam, nextB++);
+        }
+    }
+    EXPECT_EQ(nextA, kEach);
+    EXPECT_EQ(nextB, 1'000'000 + kEach);
+    worker->PostQuitMessage();
+    EXPECT_TRUE(worker->Join(5s));
+}
+
+TEST_F(Messaging, UndeliverableMessagesAreDroppedAndTheLoopGoesOn) {
+    // No target registered: nothing happens, the payload goes with the message.
+    PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB, QueueEntry{}, 0);
+    PostToTarget(PostTarget::MainWindow, WM_APP_SEND_REPORT, SendFailureList{{4, "t", "n"}}, 0);
+    PostToTarget(7, WM_APP_JOB_DONE, std::string("n"), 0);
+    PostToTarget(-1, WM_APP_JOB_DONE, std::string("n"), 0);
+
+    auto worker = std::make_shared<RecordingWorker>();
+    ASSERT_TRUE(worker->CreateThread());
+    RegisterWorker(PostTarget::QueueThread, worker);
+    PostToTarget(PostTarget::QueueThread, 0x7FFF, std::string("below the range"), 1);
+    PostToTarget(PostTarget::QueueThread, 0x800F, std::string("above the range"), 2);
+    PostToTarget(PostTarget::QueueThread, WM_APP_OPTIONS_CHANGED, {}, 3);  // no handler
+    PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::string("n"), 4);
+    ASSERT_TRUE(worker->WaitFor([](auto& e) { return CountMessages(e) == 1; }));
+    for (const auto& e : worker->Events()) {
+        if (e.what == "msg") {
+            EXPECT_EQ(e.lParam, 4);
+        }
+    }
+
+    worker->PostQuitMessage();
+    EXPECT_TRUE(worker->Join(5s));
+    // A stopped worker takes nothing more.
+    EXPECT_FALSE(worker->PostThreadMessage(Message{WM_APP_JOB_DONE, std::string("late"), 5}));
+}
+
+TEST_F(Messaging, AWorkerBusyInALongHandlerDoesNotHoldUpShutdownAndOutlivesItsOwner) {
+    auto worker = std::make_shared<RecordingWorker>();
+    std::promise<void> release;
+    worker->release = release.get_future().share();
+    auto entered = worker->entered.get_future();
+    ASSERT_TRUE(worker->CreateThread());
+    ASSERT_TRUE(worker->PostThreadMessage(Message{WM_APP_SEND_JOB, CSendJob{}, 0}));
+    ASSERT_EQ(entered.wait_for(10s), std::future_status::ready);
+
+    worker->PostQuitMessage();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(worker->Join(200ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+
+    // The owner lets go while the handler still runs; the thread keeps the object alive, so the
+    // handler's last steps touch nothing released (the sanitizers watch this).
+    std::weak_ptr<RecordingWorker> watch = worker;
+    auto* raw = worker.get();
+    worker.reset();
+    EXPECT_FALSE(watch.expired());
+    release.set_value();
+    // Wait for the thread to drop its reference as its loop ends.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!watch.expired() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(watch.expired());
+    (void)raw;
+}
+
+TEST_F(Messaging, SendingToAWindowWaitsForItsAnswerAndNeverForAWindowThatIsGone) {
+    TestWindow window;
+    window.SetHandler([](Message& m) -> std::intptr_t { return m.lParam * 2; });
+    EXPECT_EQ(
+        window.Endpoint()->Send(Message{WM_APP_UPGRADE_STATUS, std::string("Connecting..."), 21}),
+        42);
+    ASSERT_EQ(window.Messages().size(), 1u);
+    EXPECT_EQ(*window.Messages()[0].Get<std::string>(), "Connecting...");
+
+    window.Close();
+    EXPECT_EQ(window.Endpoint()->Send(Message{WM_APP_SHUTDOWN, {}, 0}), 0);
+    EXPECT_FALSE(window.Endpoint()->Post(Message{WM_APP_SHUTDOWN, {}, 0}));
+    EXPECT_EQ(window.Messages().size(), 1u);
+}
+
+TEST_F(Messaging, ASenderWaitingOnAWindowIsReleasedWhenTheWindowGoes) {
+    // A window whose thread never gets round to the message: the call is only queued.
+    std::vector<std::function<void()>> stuck;
+    std::mutex stuckMutex;
+    auto endpoint = CWindowEndpoint::Create(
+        [&](std::function<void()> call) {
+            std::lock_guard lock(stuckMutex);
+            stuck.push_back(std::move(call));
+        },
+        [](Message&) -> std::intptr_t { return 1; });
+
+    auto sender = std::async(std::launch::async, [&] {
+        return endpoint->Send(Message{WM_APP_UPGRADE_STATUS, std::string("x"), 0});
+    });
+    // Close only once the send is queued, so that it really is waiting.
+    for (;;) {
+        std::lock_guard lock(stuckMutex);
+        if (!stuck.empty())
+            break;
+    }
+    endpoint->Close();
+    ASSERT_EQ(sender.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(sender.get(), 0);
+    // The late call finds the window gone and handles nothing.
+    for (auto& call : stuck) call();
+}
+
+TEST_F(Messaging, MainWindowMessagesGoToTheRegisteredWindowOnly) {
+    TestWindow window;
+    EXPECT_FALSE(MainWindowExists());
+    PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND, std::string("5551234567"), 7);
+
+    window.RegisterAsMainWindow();
+    EXPECT_TRUE(MainWindowExists());
+    PostToTarget(PostTarget::MainWindow, WM_APP_SEND_REPORT,
+                 SendFailureList{{3, "t", "5551234567"}}, 0);
+    ASSERT_TRUE(window.WaitForCount(1));
+    auto messages = window.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].id, WM_APP_SEND_REPORT);
+    ASSERT_NE(messages[0].Get<SendFailureList>(), nullptr);
+    EXPECT_EQ(messages[0].Get<SendFailureList>()->at(0).number, "5551234567");
+
+    window.Close();
+    EXPECT_FALSE(MainWindowExists());
+}
+
+TEST_F(Messaging, TheApplicationStartsBothWorkersRunsTheWindowAndStopsThem) {
+    std::shared_ptr<CWorkerThread> core, queue;
+    CMessengerApp app([&] {
+        core = Worker(PostTarget::CoreThread);
+        queue = Worker(PostTarget::QueueThread);
+        // First start without a settings file: the defaults.
+        EXPECT_EQ(AppSettings().SendOnEnter, 1);
+        EXPECT_EQ(AppSettings().AddressBookStartup, CAppSettings::StartupClosed);
+        EXPECT_EQ(AppSettings().MessageCount, 0);
+        EXPECT_EQ(AppSettings().WindowX, 0);
+    });
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_TRUE(core && queue);
+    EXPECT_STREQ(core->ClassName(), "CCoreThread");
+    EXPECT_STREQ(queue->ClassName(), "CQueueThread");
+    EXPECT_TRUE(app.WorkersStopped());
+    EXPECT_EQ(Worker(PostTarget::CoreThread), nullptr);
+    EXPECT_EQ(Worker(PostTarget::QueueThread), nullptr);
+    EXPECT_FALSE(core->PostThreadMessage(Message{WM_APP_SITE_INFO, {}, 0}));
+
+    // The program's folder ends with its separator.
+    const std::string dir = AppSettings().ExeDirectory.string();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '/');
+    EXPECT_TRUE(std::filesystem::exists(AppSettings().ExeDirectory / "app_tests"));
+}

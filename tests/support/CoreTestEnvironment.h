@@ -13,7 +13,10 @@
 
 class CoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); ui = RecordingUi::Install(); }
+    void SetUp() override {
+        Reset();
+        ui = RecordingUi::Install();
+    }
     void TearDown() override {
         Reset();
         InstallUiServices(nullptr);

@@ -19,7 +19,8 @@ MbResult RecordingUi::MessageBox(const std::string& text, MbButtons buttons, MbI
 
 std::optional<std::filesystem::path> RecordingUi::ChooseFileToOpen(const std::string&) {
     std::lock_guard lock(m_mutex);
-    if (m_files.empty()) return std::nullopt;
+    if (m_files.empty())
+        return std::nullopt;
     auto file = m_files.front();
     m_files.pop_front();
     return file;

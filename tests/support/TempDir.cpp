@@ -8,7 +8,8 @@
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillo-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
 }
 
@@ -27,12 +28,14 @@ TempDir::~TempDir() {
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
 }

@@ -27,7 +27,8 @@ TestWindow::TestWindow() {
 
 TestWindow::~TestWindow() {
     Close();
-    if (MainWindowEndpoint() == m_endpoint) RegisterMainWindow(nullptr);
+    if (MainWindowEndpoint() == m_endpoint)
+        RegisterMainWindow(nullptr);
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
@@ -36,7 +37,9 @@ TestWindow::~TestWindow() {
     m_thread.join();
 }
 
-void TestWindow::RegisterAsMainWindow() { RegisterMainWindow(m_endpoint); }
+void TestWindow::RegisterAsMainWindow() {
+    RegisterMainWindow(m_endpoint);
+}
 
 void TestWindow::SetHandler(Handler handler) {
     std::lock_guard lock(m_mutex);
@@ -55,7 +58,8 @@ void TestWindow::Close() {
 void TestWindow::Execute(std::function<void()> call) {
     {
         std::lock_guard lock(m_mutex);
-        if (m_stop) return;
+        if (m_stop)
+            return;
         m_calls.push_back(std::move(call));
     }
     m_cv.notify_all();
@@ -67,7 +71,8 @@ void TestWindow::Loop() {
         {
             std::unique_lock lock(m_mutex);
             m_cv.wait(lock, [this] { return m_stop || !m_calls.empty(); });
-            if (m_calls.empty()) return;
+            if (m_calls.empty())
+                return;
             call = std::move(m_calls.front());
             m_calls.pop_front();
         }

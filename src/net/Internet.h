@@ -1,0 +1,136 @@
+#pragma once
+// The platform layer under the HTTP client: libcurl and OpenSSL in the place of the Windows
+// internet library. It sends what it is given (agent, verb, path, version, headers, body) and
+// adds only what libcurl must send (Host, Content-Length); it follows redirects, keeps one
+// cookie store for the whole process, takes proxies from the environment (http_proxy,
+// https_proxy, no_proxy), verifies a server's chain against the system bundle plus the ROOT
+// store, and answers a server's certificate request with the certificate it was given.
+//
+// Errors are reported with the Windows internet library's numbers, so that a code carried by an
+// exception means what it meant there.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class ClientCertificate;
+
+namespace inet {
+
+enum ErrorCode : std::uint32_t {
+    kErrorNotEnoughMemory = 8,  // an answer larger than kMaxHeldAnswer
+    kErrorInvalidParameter = 87,
+    kErrorTimeout = 12002,  // no connection in time, or no byte for the stall time
+    kErrorInternal = 12004,
+    kErrorInvalidUrl = 12005,  // also a server name whose port is not a port
+    kErrorUnrecognizedScheme = 12006,
+    kErrorNameNotResolved = 12007,
+    kErrorOperationCancelled = 12017,  // shutdown, or the reader stopped the transfer
+    kErrorCannotConnect = 12029,
+    kErrorConnectionAborted = 12030,  // the server closed before the answer was complete
+    kErrorConnectionReset = 12031,    // the connection broke while sending or reading
+    kErrorCertificateDateInvalid = 12037,
+    kErrorClientAuthCertNeeded = 12044,  // the server asks (again) for a client certificate
+    kErrorInvalidCa = 12045,             // a certificate authority not accepted, on either side
+    kErrorInvalidServerResponse = 12152,
+    kErrorRedirectFailed = 12156,
+    kErrorSecurityChannel = 12157,
+    kErrorInvalidCertificate = 12169,
+    kErrorDecodingFailed = 12175,
+};
+
+// Request flags, with the Windows internet library's values. The layer acts on kFlagSecure
+// (HTTPS) and kFlagIgnoreCertCnInvalid (the server's host name is not checked); there is no
+// cache to reload or skip, and every request has a connection of its own.
+enum RequestFlag : std::uint32_t {
+    kFlagReload = 0x80000000,
+    kFlagNoCacheWrite = 0x04000000,
+    kFlagExistingConnect = 0x20000000,
+    kFlagSecure = 0x00800000,
+    kFlagKeepConnection = 0x00400000,
+    kFlagIgnoreCertCnInvalid = 0x00001000,
+    kFlagTransferAscii = 0x00000001,
+};
+
+inline constexpr std::uint16_t kPlainPort = 80;
+inline constexpr std::uint16_t kSecurePort = 443;
+
+// The most bytes of an answer body that a request holds in memory (the streaming reader of
+// Send(headers, body, sink) has no limit).
+inline constexpr std::size_t kMaxHeldAnswer = 16 * 1024 * 1024;
+
+// Time-outs of every transfer: connecting (TLS handshake included), and the longest wait for
+// the next byte once connected.
+struct Timeouts {
+    std::chrono::milliseconds connect;
+    std::chrono::milliseconds stall;
+};
+Timeouts NetworkTimeouts();
+void SetNetworkTimeoutsForTests(std::chrono::milliseconds connect, std::chrono::milliseconds stall);
+void ResetNetworkTimeoutsForTests();
+
+// Forgets every cookie of the process-wide store.
+void ClearCookiesForTests();
+
+// Makes the library ready (once per process). 0, or the code when it cannot be.
+std::uint32_t OpenInternet();
+
+// A server name split into host and port: "name", "name:port", "[v6]" or "[v6]:port".
+struct ServerName {
+    std::string host;
+    std::uint16_t port;
+};
+// nullopt when the host is empty or the port part is not a port number.
+std::optional<ServerName> SplitServerName(std::string_view server, std::uint16_t defaultPort);
+
+// Where the body of an answer goes while it arrives.
+class ResponseSink {
+public:
+    virtual ~ResponseSink() = default;
+    // The status of the final answer (redirects followed), once its headers are complete.
+    // Non-zero stops the transfer with that code.
+    virtual std::uint32_t OnStatus(int /*status*/) { return 0; }
+    // The next bytes of the body. Non-zero stops the transfer with that code.
+    virtual std::uint32_t OnBody(std::string_view bytes) = 0;
+};
+
+// One HTTP request, like a request handle of the Windows library: sent once, then read.
+class HttpRequest {
+public:
+    // A request to `server` (the port from the server name, if any); `version` "HTTP/1.0" or
+    // empty for the library's default (HTTP/1.1).
+    HttpRequest(std::string agent, ServerName server, std::string verb, std::string path,
+                std::string version, std::uint32_t flags);
+    // A GET of a whole "http://" or "https://" URL.
+    static HttpRequest ForUrl(std::string agent, std::string url, std::uint32_t flags);
+
+    HttpRequest(HttpRequest&&) noexcept;
+    HttpRequest& operator=(HttpRequest&&) noexcept;
+    ~HttpRequest();
+
+    void SetCredentials(std::string user, std::string password);
+    // The certificate to answer the server's certificate request with.
+    void SetClientCertificate(std::shared_ptr<const ClientCertificate> certificate);
+
+    // Sends the request with `headers` (lines separated by CR LF or LF) and `body`, and streams
+    // the answer's body into `sink`. 0 when the whole answer arrived, else the error code.
+    std::uint32_t Send(std::string_view headers, std::string_view body, ResponseSink& sink);
+    // Sends and holds the answer's body (at most kMaxHeldAnswer bytes) for Read.
+    std::uint32_t Send(std::string_view headers, std::string_view body);
+
+    // The final answer's status; 0 when none arrived.
+    int StatusCode() const noexcept;
+    // The next bytes of the held body, at most `size`; 0 at its end.
+    std::size_t Read(char* buffer, std::size_t size) noexcept;
+
+    struct State;  // the layer's own
+
+private:
+    explicit HttpRequest(std::unique_ptr<State> state);
+    std::unique_ptr<State> m;
+};
+
+}  // namespace inet

@@ -1,0 +1,412 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/PostToTarget.h"
+#include "app/WorkerThread.h"
+#include "support/CoreTestEnvironment.h"
+#include "support/TempDir.h"
+#include "ui/GuiText.h"
+#include "ui/MainDlg.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Stands in for the queue thread: keeps every job the window queues.
+class JobRecorder : public CWorkerThread {
+public:
+    const char* ClassName() const override { return "JobRecorder"; }
+    std::vector<QueueEntry> Entries() {
+        std::lock_guard lock(m_mutex);
+        return m_entries;
+    }
+    bool WaitForCount(std::size_t n) {
+        std::unique_lock lock(m_mutex);
+        return m_cv.wait_for(lock, 10s, [&] { return m_entries.size() >= n; });
+    }
+
+protected:
+    bool Dispatch(Message& m) override { return DispatchFrom(this, kMap, m); }
+
+private:
+    void OnQueueJob(Message& m) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_entries.push_back(*m.Get<QueueEntry>());
+        }
+        m_cv.notify_all();
+    }
+    static constexpr std::array<MessageMapEntry<JobRecorder>, 1> kMap = {
+        {{WM_APP_QUEUE_JOB, &JobRecorder::OnQueueJob}}};
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<QueueEntry> m_entries;
+};
+
+class MainWindow : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        AppSettings().ApplyDefaults();
+        AppSettings().ExeDirectory = dir.path() / "";
+        recorder = std::make_shared<JobRecorder>();
+        ASSERT_TRUE(recorder->CreateThread());
+        RegisterWorker(PostTarget::QueueThread, recorder);
+    }
+    void TearDown() override {
+        dialog.reset();
+        RegisterWorker(PostTarget::QueueThread, nullptr);
+        recorder->PostQuitMessage();
+        recorder->Join(5s);
+        CoreTest::TearDown();
+    }
+
+    CMainDlg& Open() {
+        dialog = std::make_unique<CMainDlg>();
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return *dialog;
+    }
+
+    void Type(QWidget* w, const QString& text) {
+        w->setFocus();
+        QTest::keyClicks(w, text);
+    }
+
+    // Fills the three fields as a user would and presses "Go !".
+    void Send(const QString& to, const QString& from, const QString& message) {
+        dialog->ToField()->setEditText(to);
+        dialog->FromList()->setEditText(from);
+        dialog->MessageField()->setPlainText(message);
+        QTest::mouseClick(dialog->SendButton(), Qt::LeftButton);
+    }
+
+    QStringList Items(QComboBox* combo) {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+        return items;
+    }
+
+    TempDir dir;
+    std::shared_ptr<JobRecorder> recorder;
+    std::unique_ptr<CMainDlg> dialog;
+};
+
+template <class W = QWidget>
+W* Control(QWidget* dialog, int id) {
+    return dialog->findChild<W*>(QString::number(id));
+}
+
+}  // namespace
+
+TEST_F(MainWindow, EveryControlSitsWhereTheTemplatePutsItAndEveryCaptionFits) {
+    AppSettings().AddressBookStartup = CAppSettings::StartupOpen;
+    CMainDlg& w = Open();
+    for (int id : {1002, 1007, 1004, 1005, 1001, 1008, 1, 1010, 1011, 1015, 1018, 1016, 1017}) {
+        EXPECT_NE(Control(&w, id), nullptr) << id;
+    }
+    EXPECT_EQ(w.width(), CMainDlg::FullClientWidth());
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());  // not resizable
+
+    for (QPushButton* b : w.findChildren<QPushButton*>()) {
+        const int textWidth = b->fontMetrics().horizontalAdvance(b->text());
+        EXPECT_LE(textWidth + 4, b->width()) << b->text().toStdString();
+    }
+    for (QLabel* l : w.findChildren<QLabel*>()) {
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
+            << l->text().toStdString();
+    }
+    auto* frame = Control<QGroupBox>(&w, 1010);
+    EXPECT_LE(frame->fontMetrics().horizontalAdvance(frame->title()) + 16, frame->width());
+
+    // Collapsed, the window ends just left of the panel's frame and right of everything else.
+    QTest::mouseClick(Control<QPushButton>(&w, 1005), Qt::LeftButton);
+    EXPECT_EQ(w.width(), CMainDlg::FullClientWidth() - 236);
+    EXPECT_LE(w.width(), frame->x());
+    EXPECT_GE(w.width(), frame->x() - 8);
+    EXPECT_GT(w.width(), w.SendButton()->geometry().right());
+    EXPECT_FALSE(w.AddressList()->isEnabled());
+    QTest::mouseClick(Control<QPushButton>(&w, 1005), Qt::LeftButton);
+    EXPECT_EQ(w.width(), CMainDlg::FullClientWidth());
+    EXPECT_TRUE(Control(&w, 1017)->isEnabled());
+
+    // Closing twice narrows once.
+    w.ClosePanel();
+    w.ClosePanel();
+    EXPECT_EQ(w.width(), CMainDlg::FullClientWidth() - 236);
+    EXPECT_EQ(AppSettings().PanelClosed, 1);
+}
+
+TEST_F(MainWindow, ThePanelStartsAsTheOptionSays) {
+    struct Case {
+        int startup, last;
+        bool open;
+    } cases[] = {{0, 1, true}, {1, 0, false}, {2, 1, false}, {2, 0, true}, {7, 0, true}};
+    for (const Case& c : cases) {
+        AppSettings().AddressBookStartup = c.startup;
+        AppSettings().AddressBookLastSetting = c.last;
+        AppSettings().PanelClosed = 0;
+        CMainDlg& w = Open();
+        EXPECT_EQ(w.width() == CMainDlg::FullClientWidth(), c.open) << c.startup << "/" << c.last;
+        EXPECT_EQ(w.AddressList()->isEnabled(), c.open || c.startup == 7);
+    }
+}
+
+TEST_F(MainWindow, InitialisationFillsTheListsAndThePanelSortedByName) {
+    CAppSettings& s = AppSettings();
+    s.AddressBookStartup = CAppSettings::StartupOpen;
+    s.RecentTo = {"Ann", "5551234567"};
+    s.RecentFrom = {"Dana", "Eve"};
+    s.AddressBook = {{"bob", "", "5550000002", 0},
+                     {"Alice", "", "5550000001", 0},
+                     {"alice", "", "5550000003", 0}};
+    CMainDlg& w = Open();
+    EXPECT_EQ(w.ToField()->currentText(), "Ann");
+    EXPECT_EQ(Items(w.FromList()), (QStringList{"Dana", "Eve", "MyInfo..."}));
+    EXPECT_EQ(w.FromList()->currentText(), "Dana");
+    ASSERT_EQ(w.AddressList()->topLevelItemCount(), 3);
+    EXPECT_EQ(w.AddressList()->topLevelItem(0)->text(0), "Alice");
+    EXPECT_EQ(w.AddressList()->topLevelItem(0)->text(1), "(555) 000-0001");
+    EXPECT_EQ(w.AddressList()->topLevelItem(1)->text(0), "alice");
+    EXPECT_EQ(w.AddressList()->topLevelItem(2)->text(0), "bob");
+    EXPECT_EQ(w.AddressList()->columnWidth(0), 110);
+    EXPECT_TRUE(w.ToField()->hasFocus() || w.ToField()->lineEdit()->hasFocus());
+    EXPECT_TRUE(w.MessageField()->font().bold() ||
+                w.MessageField()->font().weight() >= QFont::DemiBold);
+
+    // The MyInfo entry chosen last time is chosen again.
+    s.MyInfoSelectedInRecentFromList = 1;
+    s.MyName = "Dana";
+    CMainDlg& again = Open();
+    EXPECT_EQ(again.FromList()->currentText(), "MyInfo: Dana");
+}
+
+TEST_F(MainWindow, ValidationAndResolutionErrorsQueueNothing) {
+    AppSettings().AddressBook = {{"Ann Lee", "", "5550000001", CarrierVerizon}};
+    Open();
+    Send("", "", "");
+    Send("Ann Lee", "", "");
+    Send("Ann Lee", "", "Hello");
+    Send("Ann Lee, 12345", "Dana", "Hello");
+    Send("Ann Lee,  nobody here ", "Dana", "Hello");
+    EXPECT_EQ(ui->MessageTexts(),
+              (std::vector<std::string>{
+                  "No recipient has been entered.", "There is no message to send!",
+                  "Please put your information in the \"From\" field.",
+                  "Error: The destination number \"12345\" does not have 10 digits",
+                  "Error: An address Book entry was not found for \"nobody here\""}));
+    for (const auto& box : ui->MessageBoxes()) {
+        EXPECT_EQ(box.buttons, MbButtons::Ok);
+        EXPECT_EQ(box.icon, MbIcon::None);
+    }
+    EXPECT_TRUE(dialog->SendButton()->isEnabled());
+    EXPECT_EQ(dialog->SendButton()->text(), "Go !");
+    EXPECT_TRUE(recorder->Entries().empty());
+    // The recent lists keep the texts of the sends that got past validation.
+    EXPECT_EQ(AppSettings().RecentTo,
+              (std::vector<std::string>{"Ann Lee,  nobody here ", "Ann Lee, 12345"}));
+}
+
+TEST_F(MainWindow, OneJobPerRecipientWithSenderDetailsAndTheBookCarrier) {
+    AppSettings().AddressBook = {{"Ann Lee", "", "5550000001", CarrierVerizon}};
+    Open();
+    Send("  ann lee , 5551234567,5551234567", "Dana, 555 987 6543, d@example.org", "Hi\nthere");
+    ASSERT_TRUE(recorder->WaitForCount(3));
+    auto entries = recorder->Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].payload.number, "5550000001");
+    EXPECT_EQ(entries[0].payload.carrier, CarrierVerizon);
+    EXPECT_EQ(entries[1].payload.number, "5551234567");
+    EXPECT_EQ(entries[2].payload.number, "5551234567");
+    EXPECT_EQ(entries[2].payload.carrier, CarrierAutoDetect);
+    for (const auto& e : entries) {
+        EXPECT_EQ(e.message, WM_APP_SEND_JOB);
+        EXPECT_EQ(e.reportTarget, 1);
+        EXPECT_EQ(e.payload.senderName, "Dana");
+        EXPECT_EQ(e.payload.replyNumber, "5559876543");
+        EXPECT_EQ(e.payload.replyEmail, "d@example.org");
+        EXPECT_EQ(e.payload.text, "Hi\r\nthere");  // line breaks as a form sends them
+    }
+    EXPECT_FALSE(dialog->SendButton()->isEnabled());
+    EXPECT_EQ(dialog->SendButton()->text(), "Sending...");
+}
+
+TEST_F(MainWindow, BlankRecipientItemsAreSkippedAndOnlyBlanksAreReported) {
+    AppSettings().AddressBook = {{"Ann Lee", "", "5550000001", 0}, {"Bob", "", "5550000002", 0}};
+    Open();
+    Send("Bob, ,", "Dana", "Hi");
+    ASSERT_TRUE(recorder->WaitForCount(1));
+    dialog->SendButton()->setEnabled(true);
+    Send(" , ", "Dana", "Hi");
+    EXPECT_EQ(ui->MessageTexts(), (std::vector<std::string>{"No recipient has been entered."}));
+    auto entries = recorder->Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].payload.number, "5550000002");
+}
+
+TEST_F(MainWindow, RecentListsKeepTenRecipientsAndFiveSenders) {
+    Open();
+    for (int i = 0; i < 12; ++i) {
+        dialog->SendButton()->setEnabled(true);
+        Send(QString("555000%1").arg(1000 + i), QString("Sender %1").arg(i), "x");
+    }
+    dialog->SendButton()->setEnabled(true);
+    Send("5550001011", "Sender 11", "x");  // the same texts again stay once, on top
+    ASSERT_EQ(AppSettings().RecentTo.size(), 10u);
+    EXPECT_EQ(AppSettings().RecentTo.front(), "5550001011");
+    EXPECT_EQ(AppSettings().RecentTo.back(), "5550001002");
+    EXPECT_EQ(dialog->ToField()->count(), 10);
+    EXPECT_EQ(
+        AppSettings().RecentFrom,
+        (std::vector<std::string>{"Sender 11", "Sender 10", "Sender 9", "Sender 8", "Sender 7"}));
+    dialog->FromList()->showPopup();  // dropping the list down refreshes it
+    dialog->FromList()->hidePopup();
+    EXPECT_EQ(dialog->FromList()->count(), 6);
+    EXPECT_EQ(dialog->FromList()->itemText(5), "MyInfo...");
+}
+
+TEST_F(MainWindow, TheMyInfoEntryAsksToSetUpDetailsWhenThereAreNone) {
+    AppSettings().RecentFrom = {"Dana"};
+    CMainDlg& w = Open();
+    QComboBox* from = w.FromList();
+    ui->QueueAnswer(MbResult::No);
+    from->setFocus();
+    QTest::keyClick(from, Qt::Key_Down);  // Dana -> MyInfo...
+    ASSERT_EQ(ui->MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui->MessageBoxes()[0].text, "Would you like to set up MyInfo?");
+    EXPECT_EQ(ui->MessageBoxes()[0].buttons, MbButtons::YesNo);
+    EXPECT_EQ(ui->MessageBoxes()[0].icon, MbIcon::Question);
+    EXPECT_EQ(from->currentText(), "");
+
+    // Yes opens the options; leaving them without details clears the entry again.
+    from->setCurrentIndex(0);
+    ui->QueueAnswer(MbResult::Yes);
+    QTest::keyClick(from, Qt::Key_Down);
+    EXPECT_EQ(ui->MessageBoxes().size(), 2u);
+    EXPECT_EQ(from->currentText(), "");
+}
+
+TEST_F(MainWindow, TypingTheKeywordChoosesTheMyInfoEntry) {
+    AppSettings().MyName = "Dana";
+    AppSettings().RecentFrom = {"Eve"};
+    CMainDlg& w = Open();
+    w.FromList()->setEditText("");
+    Type(w.FromList()->lineEdit(), "mYiNfO");
+    w.MessageField()->setFocus();
+    EXPECT_EQ(w.FromList()->currentText(), "MyInfo: Dana");
+
+    // Sending with it marks the entry without adding it to the recent senders.
+    Send("5551234567", w.FromList()->currentText(), "Hi");
+    ASSERT_TRUE(recorder->WaitForCount(1));
+    EXPECT_EQ(AppSettings().MyInfoSelectedInRecentFromList, 1);
+    EXPECT_EQ(AppSettings().RecentFrom, (std::vector<std::string>{"Eve"}));
+    EXPECT_EQ(recorder->Entries()[0].payload.senderName, "Dana");
+}
+
+TEST_F(MainWindow, EnterSendsOnlyWhenTheOptionIsOn) {
+    CMainDlg& w = Open();
+    w.ToField()->setEditText("5551234567");
+    w.FromList()->setEditText("Dana");
+    AppSettings().SendOnEnter = 0;
+    for (QWidget* field : {static_cast<QWidget*>(w.ToField()->lineEdit()),
+                           static_cast<QWidget*>(w.FromList()->lineEdit())}) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_TRUE(w.MessageField()->hasFocus());
+    }
+    Type(w.MessageField(), "Hello");
+    QTest::keyClick(w.MessageField(), Qt::Key_Return);
+    EXPECT_EQ(w.MessageField()->toPlainText(), "Hello");  // no line break, nothing sent
+    EXPECT_TRUE(w.MessageField()->hasFocus());
+    EXPECT_TRUE(w.SendButton()->isEnabled());
+
+    AppSettings().SendOnEnter = 1;
+    QTest::keyClick(w.MessageField(), Qt::Key_Return);
+    ASSERT_TRUE(recorder->WaitForCount(1));
+    EXPECT_EQ(recorder->Entries()[0].payload.text, "Hello");
+    // While the batch is out, Enter does nothing: a marker queued after it comes second.
+    QTest::keyClick(w.MessageField(), Qt::Key_Return);
+    QueueEntry marker;
+    marker.payload.number = "marker";
+    PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB, marker);
+    ASSERT_TRUE(recorder->WaitForCount(2));
+    EXPECT_EQ(recorder->Entries()[1].payload.number, "marker");
+    EXPECT_EQ(w.SendButton()->text(), "Sending...");
+}
+
+TEST_F(MainWindow, TheBatchReportReArmsTheButtonAndClearsTheMessageOnlyOnSuccess) {
+    AppSettings().AddressBook = {{"Ann Lee", "", "5550000001", 0}};
+    CMainDlg& w = Open();
+    Send("Ann Lee", "Dana", "Hello");
+    ASSERT_TRUE(recorder->WaitForCount(1));
+
+    Message failed{WM_APP_SEND_REPORT,
+                   SendFailureList{{4,
+                                    "Unable to deliver your message because a network "
+                                    "connection was not detected",
+                                    "5550000001"}},
+                   0};
+    EXPECT_EQ(w.OnAppMessage(failed), 1);
+    EXPECT_TRUE(w.SendButton()->isEnabled());
+    EXPECT_EQ(w.SendButton()->text(), "Go !");
+    EXPECT_EQ(w.MessageField()->toPlainText(), "Hello");
+    EXPECT_EQ(ui->MessageTexts().back(),
+              "An error occurred while sending your message to Ann Lee\nUnable to deliver your "
+              "message because a network connection was not detected");
+
+    Message ok{WM_APP_SEND_REPORT, SendFailureList{}, 0};
+    w.OnAppMessage(ok);
+    EXPECT_EQ(ui->MessageBoxes().back().text, "Your message was sent!");
+    EXPECT_EQ(ui->MessageBoxes().back().icon, MbIcon::Information);
+    EXPECT_EQ(w.MessageField()->toPlainText(), "");
+    EXPECT_TRUE(w.MessageField()->hasFocus());
+}
+
+TEST_F(MainWindow, ADetectedCarrierReachesEveryEntryWithThatNumber) {
+    AppSettings().AddressBook = {
+        {"A", "", "5550000001", 0}, {"B", "", "5550000001", 0}, {"C", "", "5550000002", 0}};
+    Open();
+    std::thread([] {
+        PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND, std::string("5550000001"), 7);
+    }).join();
+    EXPECT_TRUE(QTest::qWaitFor([] { return AppSettings().AddressBook[0].Carrier == 7; }, 5000));
+    EXPECT_EQ(AppSettings().AddressBook[1].Carrier, 7);
+    EXPECT_EQ(AppSettings().AddressBook[2].Carrier, 0);
+}
+
+TEST_F(MainWindow, EscapeKeepsTheWindowAndAPositionOffScreenIsNotStored) {
+    AppSettings().WindowX = 40;
+    AppSettings().WindowY = 30;
+    CMainDlg& w = Open();
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_TRUE(w.isVisible());
+
+    w.move(-20, 50);
+    w.reject();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(AppSettings().WindowX, 40);
+    EXPECT_EQ(AppSettings().WindowY, 30);
+
+    CMainDlg& again = Open();
+    again.move(70, 80);
+    again.reject();
+    EXPECT_EQ(AppSettings().WindowX, again.frameGeometry().x());
+    EXPECT_GE(AppSettings().WindowX, 0);
+}
+
+TEST_F(MainWindow, TheMessageFieldTakesAtMost2500Characters) {
+    CMainDlg& w = Open();
+    w.MessageField()->setPlainText(QString(2499, 'a'));
+    w.MessageField()->moveCursor(QTextCursor::End);
+    Type(w.MessageField(), "bcd");
+    EXPECT_EQ(w.MessageField()->toPlainText().size(), 2500);
+    EXPECT_TRUE(w.MessageField()->toPlainText().endsWith("ab"));
+}
