@@ -30,7 +30,8 @@ std::vector<std::string> Chain(CSendJob job) {
     for (std::size_t round = 0; round <= bound; ++round) {
         std::string rest;
         parts.push_back(SplitForCarrier(job, rest, 0));
-        if (rest.empty()) return parts;
+        if (rest.empty())
+            return parts;
         job.text = std::move(rest);
     }
     return {};
