@@ -172,7 +172,7 @@ TEST_F(CarrierWireTest, APartCutForTheCarrierCarriesItsCounts) {
 TEST_F(CarrierWireTest, TMobileCountsTheReplyNumberItDoesNotShow) {
     // 150 + 10 > 140: cut to 121 bytes; the form shows the name, the count knows the number.
     EXPECT_EQ(SendTMobile(FullJob(std::string(150, 't'))), ResultSent);
-    const auto& post = gateways.Requests().back();
+    const GatewayRequest post = gateways.Requests().back();
     EXPECT_TRUE(post.tls);
     EXPECT_EQ(FieldValue(post.body, "text"), std::string(121, 't') + "...%28cont%29");
     EXPECT_EQ(FieldValue(post.body, "sender"), "Ann+Lee");
