@@ -27,58 +27,63 @@ void AddLine(Slist& list, const std::string& line) {
 
 }  // namespace
 
-LabClient::LabClient() : m_curl(curl_easy_init()) {
-    if (m_curl == nullptr)
-        throw std::runtime_error("curl_easy_init failed");
+LabClient::LabClient() : m_share(curl_share_init()) {
+    if (m_share == nullptr)
+        throw std::runtime_error("curl_share_init failed");
+    curl_share_setopt(m_share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
 }
 
 LabClient::~LabClient() {
-    curl_easy_cleanup(m_curl);
+    curl_share_cleanup(m_share);
 }
 
 HttpAnswer LabClient::Request(const std::string& method, const std::string& url,
                               const std::string& body, const std::vector<std::string>& headers) {
-    curl_easy_reset(m_curl);
+    std::unique_ptr<CURL, void (*)(CURL*)> handle(curl_easy_init(), &curl_easy_cleanup);
+    if (!handle)
+        throw std::runtime_error("curl_easy_init failed");
+    CURL* curl = handle.get();
     HttpAnswer answer;
     Slist headerList;
     for (const auto& h : headers) AddLine(headerList, h);
     // Every host name goes to loopback, whatever the resolver thinks of *.localhost.
     Slist connectTo;
     AddLine(connectTo, "::127.0.0.1:");
-    curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
     if (method == "POST" || !body.empty()) {
-        curl_easy_setopt(m_curl, CURLOPT_POSTFIELDS, body.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
     }
-    curl_easy_setopt(m_curl, CURLOPT_HTTPHEADER, headerList.get());
-    curl_easy_setopt(m_curl, CURLOPT_CONNECT_TO, connectTo.get());
-    curl_easy_setopt(m_curl, CURLOPT_COOKIEFILE, "");
-    curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, 30L);
-    curl_easy_setopt(m_curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, &Append);
-    curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &answer.body);
-    curl_easy_setopt(m_curl, CURLOPT_HEADERFUNCTION, &Append);
-    curl_easy_setopt(m_curl, CURLOPT_HEADERDATA, &answer.headers);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList.get());
+    curl_easy_setopt(curl, CURLOPT_CONNECT_TO, connectTo.get());
+    // Cookies live in the share, across requests.
+    curl_easy_setopt(curl, CURLOPT_SHARE, m_share);
+    curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Append);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer.headers);
     // The host name is not checked, as in Quillo.
-    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
     if (!m_caFile.empty()) {
-        curl_easy_setopt(m_curl, CURLOPT_CAINFO, m_caFile.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_CAPATH, nullptr);
+        curl_easy_setopt(curl, CURLOPT_CAINFO, m_caFile.c_str());
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
     }
     curl_blob certificate{m_clientCertificate.certificatePem.data(),
                           m_clientCertificate.certificatePem.size(), CURL_BLOB_COPY};
     curl_blob key{m_clientCertificate.keyPem.data(), m_clientCertificate.keyPem.size(),
                   CURL_BLOB_COPY};
     if (!m_clientCertificate.certificatePem.empty()) {
-        curl_easy_setopt(m_curl, CURLOPT_SSLCERT_BLOB, &certificate);
-        curl_easy_setopt(m_curl, CURLOPT_SSLCERTTYPE, "PEM");
-        curl_easy_setopt(m_curl, CURLOPT_SSLKEY_BLOB, &key);
-        curl_easy_setopt(m_curl, CURLOPT_SSLKEYTYPE, "PEM");
+        curl_easy_setopt(curl, CURLOPT_SSLCERT_BLOB, &certificate);
+        curl_easy_setopt(curl, CURLOPT_SSLCERTTYPE, "PEM");
+        curl_easy_setopt(curl, CURLOPT_SSLKEY_BLOB, &key);
+        curl_easy_setopt(curl, CURLOPT_SSLKEYTYPE, "PEM");
     }
-    answer.code = curl_easy_perform(m_curl);
-    curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &answer.status);
+    answer.code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
     return answer;
 }
 

@@ -47,7 +47,7 @@ public:
     HttpAnswer PostBody(const std::string& url, const std::string& body);
 
 private:
-    CURL* m_curl;  // kept across requests for its cookies
+    CURLSH* m_share;  // the cookies, across requests
     std::filesystem::path m_caFile;
     ClientCertificate m_clientCertificate;
 };

@@ -231,6 +231,12 @@ void LabServer::Impl::Configure(httplib::Server& server, bool tls) {
                 LogRefused(request, response, tls);
             return httplib::Server::HandlerResponse::Unhandled;
         }));
+    // Cleared before routing and after writing: a dropped connection never reaches the logger.
+    server.set_pre_routing_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response&) {
+            t_handled = false;
+            return httplib::Server::HandlerResponse::Unhandled;
+        }));
     server.set_logger([](const httplib::Request&, const httplib::Response&) { t_handled = false; });
 }
 
