@@ -95,7 +95,13 @@ SiteRequest ToSiteRequest(const httplib::Request& request, bool tls) {
     site.target = request.target;
     site.path = request.target.substr(0, request.target.find('?'));
     site.version = request.version;
-    site.headers.assign(request.headers.begin(), request.headers.end());
+    // The HTTP layer files the connection's addresses among the headers; they were not sent.
+    for (const auto& [name, value] : request.headers) {
+        if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" &&
+            name != "LOCAL_PORT") {
+            site.headers.emplace_back(name, value);
+        }
+    }
     site.host = LowerHost(request.get_header_value("Host"));
     site.body = request.body;
     return site;
