@@ -5,6 +5,7 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
+#include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -238,6 +239,14 @@ LabCertificates LabCertificates::LoadOrCreate(const fs::path& stateDir,
         WriteFile(certificateFile, result.certificatePem, kPublic);
     }
     return result;
+}
+
+bool LabCertificates::UseIn(SSL_CTX& context) const {
+    X509Ptr certificate = ParseCertificate(certificatePem);
+    KeyPtr key = ParseKey(keyPem);
+    return certificate && key && SSL_CTX_use_certificate(&context, certificate.get()) == 1 &&
+           SSL_CTX_use_PrivateKey(&context, key.get()) == 1 &&
+           SSL_CTX_check_private_key(&context) == 1;
 }
 
 fs::path InstallRootCertificate(const std::string& caPem, const fs::path& storeDir) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct ssl_ctx_st;  // OpenSSL's SSL_CTX
+
 namespace lab {
 
 struct LabCertificates {
@@ -18,6 +20,9 @@ struct LabCertificates {
     // Throws LabError.
     static LabCertificates LoadOrCreate(const std::filesystem::path& stateDir,
                                         const std::vector<std::string>& hostNames);
+
+    // Makes a TLS server context present the server certificate. False when it cannot.
+    bool UseIn(ssl_ctx_st& context) const;
 };
 
 // Writes the CA into a certificate store folder as a PEM file (as a browser's trust store

@@ -1,7 +1,6 @@
 #include "carrier-lab/LabServer.h"
 
 #include <httplib.h>
-#include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <signal.h>
@@ -28,17 +27,6 @@ namespace lab {
 namespace {
 
 namespace fs = std::filesystem;
-
-template <auto Free>
-struct FreeWith {
-    template <class T>
-    void operator()(T* p) const noexcept {
-        Free(p);
-    }
-};
-using X509Ptr = std::unique_ptr<X509, FreeWith<X509_free>>;
-using KeyPtr = std::unique_ptr<EVP_PKEY, FreeWith<EVP_PKEY_free>>;
-using BioPtr = std::unique_ptr<BIO, FreeWith<BIO_free>>;
 
 // Set while one of our handlers serves the request on this thread, so that the error handler
 // can log the requests the HTTP layer refused before any handler saw them.
@@ -188,8 +176,6 @@ public:
     LabCertificates m_certificates;
     std::unique_ptr<CarrierGateways> m_gateways;
     std::unique_ptr<MakerSite> m_maker;
-    X509Ptr m_certificate;
-    KeyPtr m_key;
     std::unique_ptr<httplib::Server> m_http;
     std::unique_ptr<httplib::SSLServer> m_https;
     std::thread m_httpThread;
@@ -387,9 +373,7 @@ bool LabServer::Impl::SetUpTls(SSL_CTX& context) {
     SSL_CTX_set_options(&context, SSL_OP_NO_TICKET);
     SSL_CTX_set_num_tickets(&context, 0);
     SSL_CTX_set_client_hello_cb(&context, &Impl::OnClientHello, this);
-    return SSL_CTX_use_certificate(&context, m_certificate.get()) == 1 &&
-           SSL_CTX_use_PrivateKey(&context, m_key.get()) == 1 &&
-           SSL_CTX_check_private_key(&context) == 1;
+    return m_certificates.UseIn(context);
 }
 
 std::uint16_t LabServer::Impl::Bind(httplib::Server& server, std::uint16_t port) {
@@ -421,14 +405,6 @@ LabPorts LabServer::Impl::Start(const LabOptions& options) {
     m_certificates = LabCertificates::LoadOrCreate(options.stateDir, m_hosts.AllNames());
     if (options.installRootCa) {
         InstallRootCertificate(m_certificates.caPem, CertificateStoreDirectory("ROOT"));
-    }
-    {
-        BioPtr bio(BIO_new_mem_buf(m_certificates.certificatePem.data(),
-                                   static_cast<int>(m_certificates.certificatePem.size())));
-        m_certificate.reset(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
-        BioPtr keyBio(BIO_new_mem_buf(m_certificates.keyPem.data(),
-                                      static_cast<int>(m_certificates.keyPem.size())));
-        m_key.reset(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr));
     }
     m_gateways = std::make_unique<CarrierGateways>(m_state);
 
