@@ -1,0 +1,372 @@
+#include "carrier-lab/LabApi.h"
+
+#include <charconv>
+#include <map>
+
+#include "carrier-lab/JsonWriter.h"
+#include "carrier-lab/PhoneBook.h"
+#include "contacts/Contact.h"
+
+namespace lab {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::string UrlDecode(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+                   HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void AddParams(std::string_view text, std::map<std::string, std::string>& params) {
+    while (!text.empty()) {
+        std::string_view pair = text.substr(0, text.find('&'));
+        text.remove_prefix(std::min(text.size(), pair.size() + 1));
+        auto eq = pair.find('=');
+        if (eq == std::string_view::npos) {
+            params[UrlDecode(pair)] = "";
+        } else {
+            params[UrlDecode(pair.substr(0, eq))] = UrlDecode(pair.substr(eq + 1));
+        }
+    }
+}
+
+std::map<std::string, std::string> Params(const SiteRequest& request) {
+    std::map<std::string, std::string> params;
+    if (auto q = request.target.find('?'); q != std::string::npos) {
+        AddParams(std::string_view(request.target).substr(q + 1), params);
+    }
+    if (request.Header("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0) {
+        AddParams(request.body, params);
+    }
+    return params;
+}
+
+SiteReply Json(std::string body, int status = 200) {
+    SiteReply reply;
+    reply.status = status;
+    reply.contentType = "application/json";
+    reply.body = std::move(body);
+    return reply;
+}
+
+SiteReply ApiError(int status, const std::string& message) {
+    return Json(JsonWriter().BeginObject().StringMember("error", message).EndObject().Take(),
+                status);
+}
+
+class BadParameter : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::int64_t IntegerParam(const std::map<std::string, std::string>& params, const char* name,
+                          std::int64_t fallback) {
+    auto it = params.find(name);
+    if (it == params.end())
+        return fallback;
+    std::int64_t value = 0;
+    const std::string& text = it->second;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) {
+        throw BadParameter(std::string(name) + " is not a number: " + text);
+    }
+    return value;
+}
+
+std::string RequiredParam(const std::map<std::string, std::string>& params, const char* name) {
+    auto it = params.find(name);
+    if (it == params.end() || it->second.empty()) {
+        throw BadParameter(std::string("parameter \"") + name + "\" is required");
+    }
+    return it->second;
+}
+
+void WriteMessage(JsonWriter& json, const InboxMessage& m) {
+    json.BeginObject()
+        .NumberMember("seq", static_cast<std::int64_t>(m.seq))
+        .StringMember("time", m.time)
+        .StringMember("carrier", CarrierName(m.carrier))
+        .StringMember("number", m.number)
+        .StringMember("sender", m.sender)
+        .StringMember("replyNumber", m.replyNumber)
+        .StringMember("replyEmail", m.replyEmail)
+        .StringMember("text", m.text)
+        .EndObject();
+}
+
+void WriteMessages(JsonWriter& json, const std::vector<InboxMessage>& messages) {
+    json.BeginArray();
+    for (const auto& m : messages) WriteMessage(json, m);
+    json.EndArray();
+}
+
+void WriteLogEntry(JsonWriter& json, const LogEntry& e) {
+    json.BeginObject()
+        .NumberMember("seq", static_cast<std::int64_t>(e.seq))
+        .StringMember("time", e.time)
+        .BoolMember("tls", e.tls)
+        .TextMember("method", e.method)
+        .TextMember("host", e.host)
+        .TextMember("target", e.target)
+        .TextMember("version", e.version)
+        .Key("headers")
+        .BeginArray();
+    for (const auto& [name, value] : e.headers) {
+        json.BeginArray().Text(name).Text(value).EndArray();
+    }
+    json.EndArray()
+        .TextMember("body", e.body)
+        .NumberMember("status", e.status)
+        .StringMember("site", e.site)
+        .OptionalTextMember("protocolError", e.protocolError)
+        .Key("notes")
+        .BeginArray();
+    for (const auto& note : e.notes) json.Text(note);
+    json.EndArray().OptionalTextMember("fault", e.fault).EndObject();
+}
+
+FaultKind ParseFaultKind(const std::string& name) {
+    for (FaultKind kind : {FaultKind::Status, FaultKind::EmptyBody, FaultKind::Delay,
+                           FaultKind::Drop, FaultKind::ClientCertificate}) {
+        if (FaultKindName(kind) == name)
+            return kind;
+    }
+    throw BadParameter("unknown fault kind \"" + name +
+                       "\" (status, empty, delay, drop, client-cert)");
+}
+
+std::string Faults(const LabServer& lab) {
+    JsonWriter json;
+    json.BeginArray();
+    for (const auto& p : lab.PendingFaults()) {
+        json.BeginObject()
+            .StringMember("host", p.host)
+            .StringMember("kind", FaultKindName(p.fault.kind))
+            .NumberMember("remaining", p.fault.count);
+        if (p.fault.kind == FaultKind::Status)
+            json.NumberMember("status", p.fault.status);
+        if (p.fault.kind == FaultKind::Delay)
+            json.NumberMember("delay_ms", p.fault.delay.count());
+        json.EndObject();
+    }
+    return json.EndArray().Take();
+}
+
+std::string Index(const LabServer& lab, const LabHosts& hosts) {
+    JsonWriter json;
+    json.BeginObject()
+        .NumberMember("http", lab.Ports().http)
+        .NumberMember("https", lab.Ports().https)
+        .StringMember("ca", lab.CaCertificateFile().string())
+        .Key("sites")
+        .BeginArray();
+    for (const auto& host : hosts.AllNames()) {
+        int site = hosts.SiteOf(host);
+        json.BeginObject()
+            .StringMember("host", host)
+            .StringMember("site", site == kMakerSite ? "maker" : SiteName(site))
+            .BoolMember("tls", site != kMakerSite && UsesTls(site))
+            .EndObject();
+    }
+    json.EndArray().Key("endpoints").BeginArray();
+    for (
+        const char* endpoint :
+        {"GET /lab/phones", "POST /lab/phones number=&carrier=", "GET /lab/inboxes",
+         "GET /lab/inboxes/NUMBER", "GET /lab/log?since=SEQ", "GET /lab/counter", "GET /lab/faults",
+         "POST /lab/faults host=&kind=status|empty|delay|drop|client-cert&count=&status=&delay_ms=",
+         "DELETE /lab/faults", "GET /lab/installer", "POST /lab/reset"}) {
+        json.String(endpoint);
+    }
+    return json.EndArray().EndObject().Take();
+}
+
+std::string Phones(const LabServer& lab) {
+    JsonWriter json;
+    json.BeginObject()
+        .StringMember("rule",
+                      "a ten-digit number's last digit is its carrier code; 0 is no carrier's")
+        .Key("assigned")
+        .BeginArray();
+    for (const auto& [number, carrier] : lab.AssignedPhones()) {
+        json.BeginObject()
+            .StringMember("number", number)
+            .StringMember("carrier", carrier == 0 ? "none" : std::string(CarrierName(carrier)))
+            .EndObject();
+    }
+    json.EndArray().Key("inboxes").BeginObject();
+    std::map<std::string, int> counts;
+    for (const auto& m : lab.AllMessages()) ++counts[m.number];
+    for (const auto& [number, count] : counts) {
+        json.Key(number)
+            .BeginObject()
+            .StringMember("carrier", CarrierName(lab.CarrierOf(number)))
+            .NumberMember("messages", count)
+            .EndObject();
+    }
+    return json.EndObject().EndObject().Take();
+}
+
+}  // namespace
+
+bool IsLabApiPath(const std::string& path) {
+    return path == "/lab" || path.rfind("/lab/", 0) == 0;
+}
+
+std::string FaultKindName(FaultKind kind) {
+    switch (kind) {
+        case FaultKind::Status:
+            return "status";
+        case FaultKind::EmptyBody:
+            return "empty";
+        case FaultKind::Delay:
+            return "delay";
+        case FaultKind::Drop:
+            return "drop";
+        case FaultKind::ClientCertificate:
+            return "client-cert";
+    }
+    return "?";
+}
+
+std::string DescribeFault(const Fault& fault) {
+    switch (fault.kind) {
+        case FaultKind::Status:
+            return "status " + std::to_string(fault.status);
+        case FaultKind::Delay:
+            return "delay " + std::to_string(fault.delay.count()) + " ms";
+        case FaultKind::EmptyBody:
+            return "empty body";
+        case FaultKind::Drop:
+            return "dropped connection";
+        case FaultKind::ClientCertificate:
+            return "client certificate demanded";
+    }
+    return "?";
+}
+
+SiteReply ServeLabApi(LabServer& lab, const LabHosts& hosts, const SiteRequest& request) {
+    const std::string& path = request.path;
+    const std::string& method = request.method;
+    try {
+        auto params = Params(request);
+        if (path == "/lab" || path == "/lab/") {
+            if (method == "GET")
+                return Json(Index(lab, hosts));
+        } else if (path == "/lab/phones") {
+            if (method == "GET")
+                return Json(Phones(lab));
+            if (method == "POST") {
+                std::string number = RequiredParam(params, "number");
+                int carrier = ParseCarrier(RequiredParam(params, "carrier"));
+                if (carrier < 0)
+                    throw BadParameter("unknown carrier " + params["carrier"]);
+                lab.AssignPhone(number, carrier);
+                return Json(Phones(lab));
+            }
+        } else if (path == "/lab/inboxes") {
+            if (method == "GET") {
+                std::map<std::string, std::vector<InboxMessage>> byNumber;
+                for (auto& m : lab.AllMessages()) byNumber[m.number].push_back(std::move(m));
+                JsonWriter json;
+                json.BeginObject();
+                for (const auto& [number, messages] : byNumber) {
+                    WriteMessages(json.Key(number), messages);
+                }
+                return Json(json.EndObject().Take());
+            }
+        } else if (path.rfind("/lab/inboxes/", 0) == 0) {
+            if (method == "GET") {
+                JsonWriter json;
+                WriteMessages(json, lab.Inbox(path.substr(13)));
+                return Json(json.Take());
+            }
+        } else if (path == "/lab/log") {
+            if (method == "GET") {
+                auto since = IntegerParam(params, "since", 0);
+                JsonWriter json;
+                json.BeginArray();
+                for (const auto& e : lab.Log()) {
+                    if (static_cast<std::int64_t>(e.seq) > since)
+                        WriteLogEntry(json, e);
+                }
+                return Json(json.EndArray().Take());
+            }
+        } else if (path == "/lab/counter") {
+            if (method == "GET") {
+                CounterState c = lab.Counter();
+                return Json(JsonWriter()
+                                .BeginObject()
+                                .NumberMember("total", c.total)
+                                .NumberMember("reports", c.reports)
+                                .EndObject()
+                                .Take());
+            }
+        } else if (path == "/lab/faults") {
+            if (method == "GET")
+                return Json(Faults(lab));
+            if (method == "DELETE") {
+                lab.ClearFaults();
+                return Json(Faults(lab));
+            }
+            if (method == "POST") {
+                Fault fault;
+                std::string host = HostPart(RequiredParam(params, "host"));
+                fault.kind = ParseFaultKind(RequiredParam(params, "kind"));
+                fault.count = static_cast<int>(IntegerParam(params, "count", 1));
+                fault.status = static_cast<int>(IntegerParam(params, "status", 500));
+                fault.delay = std::chrono::milliseconds(IntegerParam(params, "delay_ms", 1000));
+                if (hosts.SiteOf(host) == kNoSite)
+                    throw BadParameter("the lab has no host " + host);
+                lab.InjectFault(host, fault);
+                return Json(Faults(lab));
+            }
+        } else if (path == "/lab/installer") {
+            if (method == "GET") {
+                JsonWriter json;
+                json.BeginArray();
+                for (const auto& run : lab.InstallerRuns()) {
+                    json.BeginObject()
+                        .StringMember("time", run.time)
+                        .TextMember("arguments", run.arguments)
+                        .EndObject();
+                }
+                return Json(json.EndArray().Take());
+            }
+        } else if (path == "/lab/reset") {
+            if (method == "POST") {
+                lab.Reset();
+                return Json(
+                    JsonWriter().BeginObject().BoolMember("reset", true).EndObject().Take());
+            }
+        } else {
+            return ApiError(404, "no such endpoint: " + path);
+        }
+        return ApiError(405, method + " is not served at " + path);
+    } catch (const BadParameter& e) {
+        return ApiError(400, e.what());
+    } catch (const LabError& e) {
+        return ApiError(400, e.what());
+    }
+}
+
+}  // namespace lab

@@ -1,0 +1,523 @@
+#include "carrier-lab/LabServer.h"
+
+#include <httplib.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <signal.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <thread>
+
+#include "app/Paths.h"
+#include "carrier-lab/CarrierGateways.h"
+#include "carrier-lab/FormBody.h"
+#include "carrier-lab/LabApi.h"
+#include "carrier-lab/LabCertificates.h"
+#include "carrier-lab/LabHosts.h"
+#include "carrier-lab/LabState.h"
+#include "carrier-lab/MakerSite.h"
+#include "contacts/Contact.h"
+#include "res/StringTable.h"
+
+namespace lab {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Set while one of our handlers serves the request on this thread, so that the error handler
+// can log the requests the HTTP layer refused before any handler saw them.
+thread_local bool t_handled = false;
+
+std::uint16_t PortOf(const sockaddr_storage& address) {
+    if (address.ss_family == AF_INET) {
+        return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+    }
+    if (address.ss_family == AF_INET6) {
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    }
+    return 0;
+}
+
+// Ends the connection without an answer. The HTTP layer gives a handler no socket, so a plain
+// connection is found by its port pair among the process's descriptors.
+void DropConnection(const httplib::Request& request) {
+    if (request.ssl != nullptr) {
+        ::shutdown(SSL_get_fd(request.ssl), SHUT_RDWR);
+        return;
+    }
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd", ec)) {
+        std::string name = entry.path().filename().string();
+        int fd = -1;
+        std::from_chars(name.data(), name.data() + name.size(), fd);
+        sockaddr_storage local{};
+        sockaddr_storage peer{};
+        socklen_t size = sizeof local;
+        if (fd < 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0)
+            continue;
+        size = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0)
+            continue;
+        if (PortOf(local) == request.local_port && PortOf(peer) == request.remote_port) {
+            ::shutdown(fd, SHUT_RDWR);
+            return;
+        }
+    }
+}
+
+std::string LowerHost(std::string host) {
+    host = host.substr(0, host.find(':'));
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return host;
+}
+
+SiteRequest ToSiteRequest(const httplib::Request& request, bool tls) {
+    SiteRequest site;
+    site.tls = tls;
+    site.method = request.method;
+    site.target = request.target;
+    site.path = request.target.substr(0, request.target.find('?'));
+    site.version = request.version;
+    // The HTTP layer files the connection's addresses among the headers; they were not sent.
+    for (const auto& [name, value] : request.headers) {
+        if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" &&
+            name != "LOCAL_PORT") {
+            site.headers.emplace_back(name, value);
+        }
+    }
+    site.host = LowerHost(request.get_header_value("Host"));
+    site.body = request.body;
+    return site;
+}
+
+LogEntry ToLogEntry(const SiteRequest& request) {
+    LogEntry entry;
+    entry.time = NowText();
+    entry.tls = request.tls;
+    entry.method = request.method;
+    entry.host = request.Header("Host");
+    entry.target = request.target;
+    entry.version = request.version;
+    entry.headers = request.headers;
+    entry.body = request.body;
+    return entry;
+}
+
+std::string Printable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    }
+    return text;
+}
+
+std::string LogLine(const LogEntry& e) {
+    std::string line = e.time + "  " + e.method + " " + (e.tls ? "https://" : "http://") + e.host +
+                       e.target + " -> " +
+                       (e.status == 0 ? std::string("dropped") : std::to_string(e.status));
+    if (!e.fault.empty())
+        line += "  [fault: " + e.fault + "]";
+    if (!e.protocolError.empty())
+        line += "  protocol error: " + e.protocolError;
+    for (const auto& note : e.notes) line += "  (" + note + ")";
+    return Printable(line);
+}
+
+std::string ServerName(SSL* ssl) {
+    // server_name extension: list length (2), type (1, 0 = host name), name length (2), name.
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    if (SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_server_name, &data, &size) != 1 || size < 5 ||
+        data[2] != 0) {
+        return {};
+    }
+    std::size_t length = (std::size_t{data[3]} << 8) | data[4];
+    if (length > size - 5)
+        return {};
+    return LowerHost(std::string(reinterpret_cast<const char*>(data + 5), length));
+}
+
+int AcceptAnyClientCertificate(int, X509_STORE_CTX*) {
+    return 1;
+}
+
+void IgnoreSigpipe() {
+    // A peer that hangs up mid-answer must not end the process.
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        signal(SIGPIPE, SIG_IGN);
+    }
+}
+
+}  // namespace
+
+std::string SiteName(int carrier) {
+    static const char* const kNames[] = {"",       "alltel", "att",     "boost",      "cingular",
+                                         "nextel", "sprint", "tmobile", "uscellular", "verizon"};
+    return carrier >= 1 && carrier <= 9 ? kNames[carrier] : "";
+}
+
+class LabServer::Impl {
+public:
+    explicit Impl(LabServer& owner) : m_owner(owner) {}
+
+    LabPorts Start(const LabOptions& options);
+    void Stop();
+
+    LabServer& m_owner;
+    LabOptions m_options;
+    LabState m_state;
+    LabHosts m_hosts;
+    LabCertificates m_certificates;
+    std::unique_ptr<CarrierGateways> m_gateways;
+    std::unique_ptr<MakerSite> m_maker;
+    std::unique_ptr<httplib::Server> m_http;
+    std::unique_ptr<httplib::SSLServer> m_https;
+    std::thread m_httpThread;
+    std::thread m_httpsThread;
+    LabPorts m_ports;
+    bool m_running = false;
+
+private:
+    void Configure(httplib::Server& server, bool tls);
+    void Handle(const httplib::Request& request, httplib::Response& response, bool tls);
+    SiteReply Serve(int site, const SiteRequest& request);
+    void LogRefused(const httplib::Request& request, const httplib::Response& response, bool tls);
+    void Emit(const LogEntry& entry) const;
+    bool SetUpTls(SSL_CTX& context);
+    static int OnClientHello(SSL* ssl, int* alert, void* self);
+    static void Listen(httplib::Server& server, std::thread& thread);
+    std::uint16_t Bind(httplib::Server& server, std::uint16_t port);
+};
+
+void LabServer::Impl::Emit(const LogEntry& entry) const {
+    if (m_options.logLine)
+        m_options.logLine(LogLine(entry));
+}
+
+void LabServer::Impl::Configure(httplib::Server& server, bool tls) {
+    // Only SO_REUSEADDR: a second lab on the same port must fail, not share it.
+    server.set_socket_options([](int sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server.set_keep_alive_timeout(2);
+    server.set_payload_max_length(1 << 20);
+    auto handler = [this, tls](const httplib::Request& request, httplib::Response& response) {
+        Handle(request, response, tls);
+    };
+    server.Get(".*", handler)
+        .Post(".*", handler)
+        .Put(".*", handler)
+        .Patch(".*", handler)
+        .Delete(".*", handler)
+        .Options(".*", handler);
+    server.set_error_handler(httplib::Server::HandlerWithResponse(
+        [this, tls](const httplib::Request& request, httplib::Response& response) {
+            if (!t_handled)
+                LogRefused(request, response, tls);
+            return httplib::Server::HandlerResponse::Unhandled;
+        }));
+    // Cleared before routing and after writing: a dropped connection never reaches the logger.
+    server.set_pre_routing_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response&) {
+            t_handled = false;
+            return httplib::Server::HandlerResponse::Unhandled;
+        }));
+    server.set_logger([](const httplib::Request&, const httplib::Response&) { t_handled = false; });
+}
+
+void LabServer::Impl::LogRefused(const httplib::Request& request, const httplib::Response& response,
+                                 bool tls) {
+    LogEntry entry = ToLogEntry(ToSiteRequest(request, tls));
+    entry.status = response.status;
+    entry.protocolError = request.method.empty() ? "not an HTTP request the lab understands"
+                                                 : "verb " + request.method + " is not served";
+    m_state.AppendLog(entry);
+    Emit(entry);
+}
+
+void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response& response,
+                             bool tls) {
+    t_handled = true;
+    SiteRequest site = ToSiteRequest(request, tls);
+    LogEntry entry = ToLogEntry(site);
+    int siteCode = m_hosts.SiteOf(site.host);
+    std::optional<SiteReply> reply;
+    bool drop = false;
+    try {
+        if (!tls && siteCode == kNoSite && IsLabApiPath(site.path)) {
+            // Inspection calls are printed but kept out of the request log they inspect.
+            reply = ServeLabApi(m_owner, m_hosts, site);
+            entry.status = reply->status;
+            Emit(entry);
+        } else {
+            entry.site = siteCode == kMakerSite ? "maker" : SiteName(siteCode);
+            if (tls && request.ssl != nullptr &&
+                (SSL_get_verify_mode(request.ssl) & SSL_VERIFY_PEER) != 0) {
+                entry.fault = "client certificate demanded";
+                if (X509* peer = SSL_get0_peer_certificate(request.ssl)) {
+                    char subject[256];
+                    X509_NAME_oneline(X509_get_subject_name(peer), subject, sizeof subject);
+                    entry.notes.push_back(std::string("client certificate ") + subject);
+                } else {
+                    reply = SiteReply{};
+                    reply->status = 403;
+                    reply->body =
+                        HtmlPage("Forbidden", "<h1>403.7 Client certificate required</h1>");
+                    entry.notes.push_back("no client certificate given");
+                }
+            }
+            if (!reply) {
+                if (std::optional<Fault> fault = m_state.TakeFault(site.host, false)) {
+                    entry.fault += (entry.fault.empty() ? "" : "; ") + DescribeFault(*fault);
+                    switch (fault->kind) {
+                        case FaultKind::Delay:
+                            m_state.SleepUnlessStopped(fault->delay);
+                            break;
+                        case FaultKind::Status:
+                            reply = SiteReply{};
+                            reply->status = fault->status;
+                            reply->body = HtmlPage(
+                                "Error", "<h1>Error " + std::to_string(fault->status) + "</h1>");
+                            break;
+                        case FaultKind::EmptyBody:
+                            reply = SiteReply{};
+                            break;
+                        case FaultKind::Drop:
+                            drop = true;
+                            break;
+                        case FaultKind::ClientCertificate:
+                            break;
+                    }
+                }
+            }
+            if (!reply && !drop)
+                reply = Serve(siteCode, site);
+            if (reply) {
+                entry.status = reply->status;
+                entry.protocolError = reply->protocolError;
+                entry.notes.insert(entry.notes.end(), reply->notes.begin(), reply->notes.end());
+            }
+            m_state.AppendLog(entry);
+            Emit(entry);
+        }
+    } catch (const std::exception& e) {
+        // A fault of the lab itself: say so rather than let the HTTP layer guess.
+        reply = SiteReply{};
+        reply->status = 500;
+        reply->body = HtmlPage("Internal Server Error", e.what());
+        entry.status = 500;
+        entry.protocolError = std::string("the lab failed: ") + e.what();
+        m_state.AppendLog(entry);
+        Emit(entry);
+    }
+    if (drop) {
+        DropConnection(request);
+        response.status = 500;
+        return;
+    }
+    response.status = reply->status;
+    for (const auto& [name, value] : reply->headers) response.set_header(name, value);
+    response.set_content(reply->body, reply->contentType.c_str());
+}
+
+SiteReply LabServer::Impl::Serve(int site, const SiteRequest& request) {
+    if (site == kNoSite) {
+        if (!request.tls && request.method == "GET" && request.path == "/") {
+            SiteReply reply;
+            reply.body = HtmlPage("Quillo carrier lab",
+                                  "<h1>Quillo carrier lab</h1>\r\n<p>Inspection: <a "
+                                  "href=\"/lab/\">/lab/</a></p>");
+            return reply;
+        }
+        SiteReply reply = NotFound(request);
+        reply.protocolError = "the lab has no site at host " + Quoted(request.Header("Host"));
+        return reply;
+    }
+    if (site == kMakerSite) {
+        if (request.tls)
+            return BadRequest("the maker's site is served over plain HTTP only");
+        return m_maker->Serve(request);
+    }
+    if (UsesTls(site) != request.tls) {
+        return BadRequest(std::string(CarrierName(site)) + " takes its forms over " +
+                          (UsesTls(site) ? "HTTPS" : "plain HTTP") + " only");
+    }
+    return m_gateways->Serve(site, request);
+}
+
+int LabServer::Impl::OnClientHello(SSL* ssl, int*, void* self) {
+    auto& impl = *static_cast<Impl*>(self);
+    std::string host = ServerName(ssl);
+    if (!host.empty() && impl.m_state.TakeFault(host, true)) {
+        // Asked for in the handshake; a client without one gets 403 from the handler.
+        SSL_set_verify(ssl, SSL_VERIFY_PEER, AcceptAnyClientCertificate);
+        if (impl.m_options.logLine) {
+            impl.m_options.logLine(NowText() + "  TLS handshake for " + Printable(host) +
+                                   ": client certificate demanded [fault]");
+        }
+    }
+    return SSL_CLIENT_HELLO_SUCCESS;
+}
+
+bool LabServer::Impl::SetUpTls(SSL_CTX& context) {
+    SSL_CTX_set_min_proto_version(&context, TLS1_2_VERSION);
+    // No resumption: a resumed session would skip a client-certificate demand.
+    SSL_CTX_set_session_cache_mode(&context, SSL_SESS_CACHE_OFF);
+    SSL_CTX_set_options(&context, SSL_OP_NO_TICKET);
+    SSL_CTX_set_num_tickets(&context, 0);
+    SSL_CTX_set_client_hello_cb(&context, &Impl::OnClientHello, this);
+    return m_certificates.UseIn(context);
+}
+
+std::uint16_t LabServer::Impl::Bind(httplib::Server& server, std::uint16_t port) {
+    int bound = port == 0 ? server.bind_to_any_port("127.0.0.1")
+                          : (server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (bound <= 0) {
+        throw LabError("cannot listen on 127.0.0.1:" + std::to_string(port) +
+                       " (is another program using it?)");
+    }
+    return static_cast<std::uint16_t>(bound);
+}
+
+void LabServer::Impl::Listen(httplib::Server& server, std::thread& thread) {
+    thread = std::thread([&server] { server.listen_after_bind(); });
+    // stop() is ignored until the loop runs; the socket already takes connections meanwhile.
+    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+LabPorts LabServer::Impl::Start(const LabOptions& options) {
+    if (m_running)
+        throw LabError("the lab is already running");
+    if (options.stateDir.empty())
+        throw LabError("the lab needs a state folder");
+    IgnoreSigpipe();
+    m_options = options;
+    if (!options.phonesFile.empty())
+        m_state.LoadPhones(options.phonesFile);
+    m_hosts = LabHosts::FromStringTable();
+    m_certificates = LabCertificates::LoadOrCreate(options.stateDir, m_hosts.AllNames());
+    if (options.installRootCa) {
+        InstallRootCertificate(m_certificates.caPem, CertificateStoreDirectory("ROOT"));
+    }
+    m_gateways = std::make_unique<CarrierGateways>(m_state);
+
+    m_http = std::make_unique<httplib::Server>();
+    m_https = std::make_unique<httplib::SSLServer>(
+        [this](SSL_CTX& context) { return SetUpTls(context); });
+    if (!m_https->is_valid())
+        throw LabError("cannot set up TLS with the lab's certificate");
+    Configure(*m_http, false);
+    Configure(*m_https, true);
+    m_ports.http = Bind(*m_http, options.httpPort);
+    try {
+        m_ports.https = Bind(*m_https, options.httpsPort);
+    } catch (...) {
+        // Release the plain port: only a running server closes its socket.
+        Listen(*m_http, m_httpThread);
+        m_http->stop();
+        m_httpThread.join();
+        m_http.reset();
+        m_https.reset();
+        throw;
+    }
+    std::string latest =
+        options.latestVersion.empty() ? LoadString(IDS_VERSION) : options.latestVersion;
+    m_maker = std::make_unique<MakerSite>(m_state, m_hosts, latest, m_ports.http, options.stateDir);
+    m_state.SetStopping(false);
+    Listen(*m_http, m_httpThread);
+    Listen(*m_https, m_httpsThread);
+    m_running = true;
+    return m_ports;
+}
+
+void LabServer::Impl::Stop() {
+    if (!m_running)
+        return;
+    m_state.SetStopping(true);  // ends injected delays at once
+    m_http->stop();
+    m_https->stop();
+    m_httpThread.join();
+    m_httpsThread.join();
+    m_http.reset();
+    m_https.reset();
+    m_running = false;
+}
+
+LabServer::LabServer() : m_impl(std::make_unique<Impl>(*this)) {}
+LabServer::~LabServer() {
+    Stop();
+}
+
+LabPorts LabServer::Start(const LabOptions& options) {
+    return m_impl->Start(options);
+}
+void LabServer::Stop() {
+    m_impl->Stop();
+}
+bool LabServer::Running() const {
+    return m_impl->m_running;
+}
+LabPorts LabServer::Ports() const {
+    return m_impl->m_ports;
+}
+
+void LabServer::ApplyStringOverrides() const {
+    m_impl->m_hosts.ApplyStringOverrides(Ports());
+}
+
+int LabServer::CarrierOf(const std::string& number) const {
+    return m_impl->m_state.CarrierOf(number);
+}
+void LabServer::AssignPhone(const std::string& number, int carrier) {
+    m_impl->m_state.AssignPhone(number, carrier);
+}
+std::map<std::string, int> LabServer::AssignedPhones() const {
+    return m_impl->m_state.AssignedPhones();
+}
+
+std::vector<InboxMessage> LabServer::Inbox(const std::string& number) const {
+    return m_impl->m_state.Inbox(number);
+}
+std::vector<InboxMessage> LabServer::AllMessages() const {
+    return m_impl->m_state.Messages();
+}
+std::vector<LogEntry> LabServer::Log() const {
+    return m_impl->m_state.Log();
+}
+CounterState LabServer::Counter() const {
+    return m_impl->m_state.Counter();
+}
+
+std::vector<InstallerRun> LabServer::InstallerRuns() const {
+    return m_impl->m_maker ? m_impl->m_maker->InstallerRuns() : std::vector<InstallerRun>{};
+}
+
+void LabServer::InjectFault(const std::string& host, const Fault& fault) {
+    m_impl->m_state.AddFault(LowerHost(host), fault);
+}
+std::vector<PendingFault> LabServer::PendingFaults() const {
+    return m_impl->m_state.PendingFaults();
+}
+void LabServer::ClearFaults() {
+    m_impl->m_state.ClearFaults();
+}
+void LabServer::Reset() {
+    m_impl->m_state.Reset();
+}
+
+bool LabServer::WaitForLogSize(std::size_t count, std::chrono::milliseconds timeout) const {
+    return m_impl->m_state.WaitForLogSize(count, timeout);
+}
+
+fs::path LabServer::CaCertificateFile() const {
+    return m_impl->m_certificates.caFile;
+}
+
+}  // namespace lab
