@@ -1,4 +1,33 @@
 #include "delivery/CoreThread.h"
 
-// The message handlers arrive with the delivery work.
-bool CCoreThread::Dispatch(Message&) { return false; }
+#include <utility>
+
+#include "app/PostToTarget.h"
+#include "delivery/CarrierDispatch.h"
+
+bool CCoreThread::Dispatch(Message& message) {
+    static constexpr std::array<MessageMapEntry<CCoreThread>, 1> kMessageMap = {{
+        {WM_APP_SEND_JOB, &CCoreThread::OnSendJob},
+    }};
+    return DispatchFrom(this, kMessageMap, message);
+}
+
+void CCoreThread::OnSendJob(Message& message) {
+    // The message holds its own copy of the job; the queue thread keeps the original.
+    auto* posted = message.Get<CSendJob>();
+    if (!posted)
+        return;
+    CSendJob job = std::move(*posted);
+    const std::int32_t asked = job.carrier;
+
+    const std::int32_t result = asked == 0 ? SendAutoDetect(job) : SendByCarrier(job);
+
+    // The rest goes out whatever became of this part. It is queued before the result is
+    // reported, so the queue never runs empty (and the batch never ends) in between.
+    QueueContinuation(job);
+
+    if (result == ResultSent && job.carrier != asked && MainWindowExists()) {
+        PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND, job.number, job.carrier);
+    }
+    PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::move(job.number), result);
+}

@@ -9,4 +9,9 @@ public:
 
 protected:
     bool Dispatch(Message& message) override;
+
+private:
+    // WM_APP_SEND_JOB: delivers the part of the job that its carrier takes, queues the rest and
+    // reports the result to the queue thread.
+    void OnSendJob(Message& message);
 };

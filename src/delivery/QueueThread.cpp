@@ -1,4 +1,93 @@
 #include "delivery/QueueThread.h"
 
-// The message handlers arrive with the delivery work.
-bool CQueueThread::Dispatch(Message&) { return false; }
+#include <utility>
+
+#include "app/AppSettings.h"
+#include "app/PostToTarget.h"
+#include "net/FormRequest.h"
+#include "res/StringTable.h"
+
+namespace {
+
+// The donation prompt is due when this part was the fiftieth sent.
+constexpr std::int32_t kDonationCount = 50;
+
+// Tells the maker's counter that one more message was sent. Its answer does not matter, and
+// neither does a failure: the count is kept locally and the queue must go on.
+void ReportSentMessage() noexcept {
+    try {
+        CFormRequest request(IDS_SERVICE_HOST, IDS_COUNTER_PATH, VerbPost, kFormContentType, false);
+        request.AddField("counterID", "1");
+        request.AddField("sum", "1");
+        request.Perform();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+bool CQueueThread::Dispatch(Message& message) {
+    static constexpr std::array<MessageMapEntry<CQueueThread>, 2> kMessageMap = {{
+        {WM_APP_JOB_DONE, &CQueueThread::OnJobDone},
+        {WM_APP_QUEUE_JOB, &CQueueThread::OnQueueJob},
+    }};
+    return DispatchFrom(this, kMessageMap, message);
+}
+
+bool CQueueThread::InitInstance() {
+    m_ready = true;
+    m_fiftieth = false;
+    m_failures.clear();
+    return true;
+}
+
+int CQueueThread::ExitInstance() {
+    // Jobs still waiting are not sent.
+    m_failures.clear();
+    m_queue.clear();
+    return CWorkerThread::ExitInstance();
+}
+
+void CQueueThread::OnQueueJob(Message& message) {
+    if (auto* entry = message.Get<QueueEntry>())
+        m_queue.push_back(std::move(*entry));
+}
+
+bool CQueueThread::OnIdle(long) {
+    if (!m_queue.empty() && m_ready) {
+        const QueueEntry& next = m_queue.front();
+        PostToTarget(PostTarget::CoreThread, next.message, next.payload);
+        m_ready = false;
+    }
+    return false;
+}
+
+void CQueueThread::OnJobDone(Message& message) {
+    std::string number;
+    if (auto* text = message.Get<std::string>())
+        number = std::move(*text);
+    const auto result = static_cast<std::int32_t>(message.lParam);
+
+    if (result == ResultSent) {
+        const std::int32_t count = AppSettings().MessageCount.fetch_add(1) + 1;
+        ReportSentMessage();
+        m_fiftieth = count == kDonationCount;
+    } else {
+        m_failures.push_back({result, StatusText(result), std::move(number)});
+    }
+
+    auto reportTarget = static_cast<std::int32_t>(PostTarget::MainWindow);
+    if (!m_queue.empty()) {
+        reportTarget = m_queue.front().reportTarget;
+        m_queue.pop_front();
+    }
+    m_ready = true;
+
+    if (m_queue.empty()) {
+        PostToTarget(reportTarget, WM_APP_SEND_REPORT, std::exchange(m_failures, {}));
+        if (m_fiftieth) {
+            PostToTarget(PostTarget::MainWindow, WM_APP_FIFTIETH_MESSAGE);
+            m_fiftieth = false;
+        }
+    }
+}

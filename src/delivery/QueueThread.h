@@ -1,7 +1,13 @@
 #pragma once
-// CQueueThread: keeps the send jobs in order and reports each batch.
+// CQueueThread: keeps the send jobs in order, hands them to the core thread one at a time,
+// counts the sent parts and reports each batch.
+
+#include <cstdint>
+#include <deque>
 
 #include "app/WorkerThread.h"
+#include "delivery/SendFailure.h"
+#include "delivery/SendJob.h"
 
 class CQueueThread : public CWorkerThread {
 public:
@@ -9,4 +15,19 @@ public:
 
 protected:
     bool Dispatch(Message& message) override;
+    bool InitInstance() override;
+    bool OnIdle(long count) override;
+    int ExitInstance() override;
+
+private:
+    // WM_APP_JOB_DONE: counts or records the finished job and reports the batch when it was
+    // the last.
+    void OnJobDone(Message& message);
+    // WM_APP_QUEUE_JOB: appends the entry behind the waiting ones.
+    void OnQueueJob(Message& message);
+
+    bool m_ready = true;             // no job is out at the core thread
+    bool m_fiftieth = false;         // the last sent part made MessageCount exactly 50
+    std::deque<QueueEntry> m_queue;  // the front entry is the job out while !m_ready
+    SendFailureList m_failures;      // the current batch's failures
 };

@@ -14,3 +14,6 @@ struct SendFailure {
 };
 
 using SendFailureList = std::vector<SendFailure>;
+
+// The text the user is shown for a send result code.
+std::string StatusText(std::int32_t code);

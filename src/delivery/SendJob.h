@@ -7,13 +7,13 @@
 #include "app/MessageIds.h"
 
 struct CSendJob {
-    std::string number;       // ten digits, no separators
+    std::string number;  // ten digits, no separators
     std::string senderName;
     std::string replyNumber;  // digits only
     std::string replyEmail;
-    std::string text;         // the message, or for a continuation the rest starting "(cont)..."
-    std::string reserved;     // always empty; carried into continuations
-    std::int32_t carrier = 0; // carrier code; 0 = Auto-Detect
+    std::string text;          // the message, or for a continuation the rest starting "(cont)..."
+    std::string reserved;      // always empty; carried into continuations
+    std::int32_t carrier = 0;  // carrier code; 0 = Auto-Detect
 
     friend bool operator==(const CSendJob&, const CSendJob&) = default;
 };

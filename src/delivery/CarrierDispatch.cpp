@@ -1,0 +1,55 @@
+#include "delivery/CarrierDispatch.h"
+
+#include <array>
+#include <utility>
+
+#include "app/PostToTarget.h"
+#include "contacts/Contact.h"
+#include "delivery/Splitting.h"
+#include "delivery/carriers/Carriers.h"
+
+namespace {
+
+using CarrierRoutine = std::int32_t (*)(CSendJob);
+
+constexpr std::array<CarrierRoutine, kCarrierCount> kRoutines = {
+    nullptr,  // Auto-Detect has no routine of its own
+    SendAllTel, SendAttWireless, SendBoost,      SendCingular, SendNextel,
+    SendSprint, SendTMobile,     SendUsCellular, SendVerizon,
+};
+
+}  // namespace
+
+std::int32_t SendByCarrier(CSendJob job) {
+    if (job.carrier <= CarrierAutoDetect || job.carrier >= kCarrierCount) {
+        return ResultCarrierUnknown;
+    }
+    return kRoutines[static_cast<std::size_t>(job.carrier)](std::move(job));
+}
+
+std::int32_t SendAutoDetect(CSendJob& job) {
+    static constexpr std::array<std::pair<std::int32_t, CarrierRoutine>, 3> kRejectForeign = {{
+        {CarrierNextel, SendNextel},
+        {CarrierTMobile, SendTMobile},
+        {CarrierSprint, SendSprint},
+    }};
+    for (const auto& [code, routine] : kRejectForeign) {
+        if (routine(job) == ResultSent) {
+            job.carrier = code;
+            return ResultSent;
+        }
+    }
+    const std::int32_t result = SendUsCellular(job);
+    return result == ResultSent ? ResultUnconfirmed : result;
+}
+
+void QueueContinuation(CSendJob job) {
+    std::string rest;
+    SplitForCarrier(job, rest, job.carrier);
+    if (rest.empty())
+        return;
+    job.text = std::move(rest);  // every other field, the carrier included, carries over
+    PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
+                 QueueEntry{WM_APP_SEND_JOB, std::move(job),
+                            static_cast<std::int32_t>(PostTarget::MainWindow)});
+}

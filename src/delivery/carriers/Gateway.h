@@ -1,0 +1,47 @@
+#pragma once
+// What the carrier exchanges share: the form request, the part to send and the answer rules.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "delivery/SendJob.h"
+#include "net/FormRequest.h"
+
+// A POST of form fields to a carrier gateway; host and path are string-table ids.
+CFormRequest GatewayForm(int hostId, int pathId, bool secure);
+
+// Appends the fields in wire order.
+void AddFields(CFormRequest& form,
+               std::initializer_list<std::pair<const char*, std::string>> fields);
+
+// Appends "rep1" .. "rep<count>", each empty: the reply-choice fields of the paging forms.
+void AddEmptyReplyChoices(CFormRequest& form, int count);
+
+// Cuts job.text down to the part this carrier takes now. False when the job must be refused
+// because the carrier's other texts leave no room for message bytes.
+bool TakePart(CSendJob& job, std::int32_t carrier);
+
+// The result of a refused job: nothing could be delivered to this carrier.
+inline constexpr std::int32_t kNoRoomResult = ResultUndeliverable;
+
+// An empty page is no answer (4); a page holding the phrase (string-table id, case-sensitive,
+// anywhere, markup included) gives phraseCode; any other page means the carrier accepted (0).
+std::int32_t ClassifyAnswer(const std::string& page, int phraseId, std::int32_t phraseCode);
+
+// True when the page holds the text of string-table entry `id`.
+bool PageHolds(const std::string& page, int id);
+
+// Counts are sent in decimal, negative ones with a minus sign.
+std::string Decimal(std::int32_t value);
+
+// Any failure of an exchange, from the HTTP client or elsewhere, means no usable answer: 4.
+template <class Exchange>
+std::int32_t GuardExchange(Exchange&& exchange) noexcept {
+    try {
+        return exchange();
+    } catch (...) {
+        return ResultNoConnection;
+    }
+}

@@ -1,0 +1,194 @@
+// The whole delivery road against the carrier lab running in this process: both worker threads,
+// the HTTP client and the lab's nine strict gateways, observed at a recording main window.
+
+#include <gtest/gtest.h>
+
+#include "DeliveryTestSupport.h"
+#include "app/AppSettings.h"
+#include "app/Paths.h"
+#include "carrier-lab/LabServer.h"
+#include "contacts/Contact.h"
+#include "delivery/CoreThread.h"
+#include "delivery/QueueThread.h"
+#include "delivery/SendFailure.h"
+#include "delivery/Splitting.h"
+#include "net/Internet.h"
+#include "res/StringTable.h"
+#include "support/CoreTestEnvironment.h"
+#include "support/TempDir.h"
+#include "support/TestWindow.h"
+
+namespace {
+
+// The lab gives each number the carrier of its last digit.
+std::string PhoneOf(std::int32_t carrier, char series = '0') {
+    return std::string("555010") + series + "00" + std::to_string(carrier);
+}
+
+CSendJob FullJob(std::string number, std::string text, std::int32_t carrier) {
+    CSendJob job = MakeJob(std::move(number), std::move(text), carrier);
+    job.replyEmail = "ann@example.org";
+    return job;
+}
+
+class LabDeliveryTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        SetCertificateStoreRootForTests(m_temp / "certs");
+        inet::ClearCookiesForTests();
+        lab::LabOptions options;
+        options.httpPort = 0;
+        options.httpsPort = 0;
+        options.stateDir = m_temp / "state";
+        m_lab.Start(options);
+        m_lab.ApplyStringOverrides();
+        m_window.RegisterAsMainWindow();
+        m_queue = StartWorker<CQueueThread>(PostTarget::QueueThread);
+        m_core = StartWorker<CCoreThread>(PostTarget::CoreThread);
+        ASSERT_TRUE(m_queue && m_core);
+    }
+
+    void TearDown() override {
+        EXPECT_TRUE(StopWorker(PostTarget::QueueThread, m_queue));
+        EXPECT_TRUE(StopWorker(PostTarget::CoreThread, m_core));
+        m_lab.Stop();
+        inet::ResetNetworkTimeoutsForTests();
+        SetCertificateStoreRootForTests({});
+        CoreTest::TearDown();
+    }
+
+    // Queues the jobs as one batch and returns its report.
+    SendFailureList SendBatch(const std::vector<CSendJob>& jobs) {
+        const std::size_t reports = Reports().size();
+        for (const auto& job : jobs) QueueJob(job);
+        EXPECT_TRUE(m_window.WaitFor(
+            [&](const std::vector<Message>& messages) {
+                return std::count_if(messages.begin(), messages.end(), [](const Message& m) {
+                           return m.id == WM_APP_SEND_REPORT;
+                       }) > static_cast<std::ptrdiff_t>(reports);
+            },
+            std::chrono::seconds(30)));
+        auto all = Reports();
+        return all.size() > reports ? all[reports] : SendFailureList{{-1, "no report", ""}};
+    }
+
+    std::vector<SendFailureList> Reports() const {
+        std::vector<SendFailureList> reports;
+        for (auto& m : m_window.Messages()) {
+            if (auto* list = m.Get<SendFailureList>())
+                reports.push_back(*list);
+        }
+        return reports;
+    }
+
+    std::vector<std::string> InboxTexts(const std::string& number) const {
+        std::vector<std::string> texts;
+        for (auto& message : m_lab.Inbox(number)) texts.push_back(message.text);
+        return texts;
+    }
+
+    void ExpectNoProtocolError() const {
+        for (const auto& entry : m_lab.Log()) {
+            EXPECT_EQ(entry.protocolError, "")
+                << entry.method << " " << entry.host << entry.target << " " << entry.body;
+        }
+    }
+
+    TempDir m_temp;
+    lab::LabServer m_lab;
+    TestWindow m_window;
+    std::shared_ptr<CQueueThread> m_queue;
+    std::shared_ptr<CCoreThread> m_core;
+};
+
+TEST_F(LabDeliveryTest, EveryCarrierDeliversToItsOwnPhone) {
+    std::vector<CSendJob> jobs;
+    for (std::int32_t carrier = 1; carrier < kCarrierCount; ++carrier) {
+        jobs.push_back(FullJob(PhoneOf(carrier),
+                               "Hello from Quillo, carrier " + std::to_string(carrier), carrier));
+    }
+    EXPECT_EQ(SendBatch(jobs), SendFailureList{});
+    for (const auto& job : jobs) {
+        EXPECT_EQ(InboxTexts(job.number), std::vector<std::string>{job.text}) << job.carrier;
+    }
+    EXPECT_EQ(m_lab.Counter().reports, 9);
+    EXPECT_EQ(AppSettings().MessageCount.load(), 9);
+    ExpectNoProtocolError();
+}
+
+TEST_F(LabDeliveryTest, AutoDetectionFindsTheCarriersThatRejectForeignNumbers) {
+    std::vector<CSendJob> jobs;
+    for (std::int32_t carrier : {CarrierNextel, CarrierTMobile, CarrierSprint, CarrierUSCellular}) {
+        jobs.push_back(FullJob(PhoneOf(carrier), "Who are you with?", CarrierAutoDetect));
+    }
+    // US Cellular takes anything, so what it accepts is only "sent, not confirmed".
+    EXPECT_EQ(SendBatch(jobs), (SendFailureList{{ResultUnconfirmed, StatusText(ResultUnconfirmed),
+                                                 PhoneOf(CarrierUSCellular)}}));
+    std::vector<std::pair<std::string, std::intptr_t>> found;
+    for (auto& m : m_window.Messages()) {
+        if (m.id == WM_APP_CARRIER_FOUND)
+            found.emplace_back(*m.Get<std::string>(), m.lParam);
+    }
+    EXPECT_EQ(found, (std::vector<std::pair<std::string, std::intptr_t>>{
+                         {PhoneOf(CarrierNextel), CarrierNextel},
+                         {PhoneOf(CarrierTMobile), CarrierTMobile},
+                         {PhoneOf(CarrierSprint), CarrierSprint}}));
+    for (const auto& job : jobs) EXPECT_EQ(InboxTexts(job.number).size(), 1u) << job.number;
+    ExpectNoProtocolError();
+}
+
+TEST_F(LabDeliveryTest, ALongMessageArrivesAsItsPartsInOrder) {
+    std::string text;
+    for (int word = 0; text.size() < 420; ++word) text += "word" + std::to_string(word) + " ";
+    text.pop_back();
+    const CSendJob job = FullJob(PhoneOf(CarrierTMobile), text, CarrierTMobile);
+    EXPECT_EQ(SendBatch({job}), SendFailureList{});
+
+    const auto received = InboxTexts(job.number);
+    ASSERT_GE(received.size(), 4u);
+    std::string joined;
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        std::string_view part = received[i];
+        if (i > 0) {
+            EXPECT_EQ(part.substr(0, 9), kContinuesMarker);
+            part.remove_prefix(9);
+            joined += ' ';  // the space each cut dropped
+        }
+        if (i + 1 < received.size()) {
+            EXPECT_EQ(part.substr(part.size() - 9), kContinuedMarker);
+            part.remove_suffix(9);
+        }
+        joined += part;
+    }
+    EXPECT_EQ(joined, text);
+    EXPECT_EQ(AppSettings().MessageCount.load(), static_cast<std::int32_t>(received.size()));
+    ExpectNoProtocolError();
+}
+
+TEST_F(LabDeliveryTest, GatewayFaultsGiveNoConnectionAndTheNextJobStillGoesOut) {
+    inet::SetNetworkTimeoutsForTests(std::chrono::seconds(5), std::chrono::milliseconds(300));
+    const std::string host =
+        LoadString(IDS_CINGULAR_HOST).substr(0, LoadString(IDS_CINGULAR_HOST).find(':'));
+    lab::Fault delay{lab::FaultKind::Delay};
+    delay.delay = std::chrono::milliseconds(1500);
+    const std::pair<const char*, lab::Fault> faults[] = {
+        {"status 500", lab::Fault{lab::FaultKind::Status}},
+        {"empty body", lab::Fault{lab::FaultKind::EmptyBody}},
+        {"dropped connection", lab::Fault{lab::FaultKind::Drop}},
+        {"delay past the time-out", delay},
+    };
+    char series = '1';
+    for (const auto& [name, fault] : faults) {
+        SCOPED_TRACE(name);
+        m_lab.InjectFault(host, fault);
+        const std::string number = PhoneOf(CarrierCingular, series++);
+        EXPECT_EQ(SendBatch({FullJob(number, "first", CarrierCingular),
+                             FullJob(number, "second", CarrierCingular)}),
+                  (SendFailureList{{ResultNoConnection, StatusText(ResultNoConnection), number}}));
+        const auto texts = InboxTexts(number);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "second"), texts.end());
+    }
+}
+
+}  // namespace
