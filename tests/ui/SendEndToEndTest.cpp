@@ -1,0 +1,156 @@
+// The main road, end to end: the window, both worker threads and the carrier lab in-process.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/Paths.h"
+#include "app/PostToTarget.h"
+#include "carrier-lab/LabServer.h"
+#include "delivery/CoreThread.h"
+#include "delivery/QueueThread.h"
+#include "support/CoreTestEnvironment.h"
+#include "support/TempDir.h"
+#include "ui/MainDlg.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class SendEndToEnd : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        SetCertificateStoreRootForTests(dir / "certs");
+        lab::LabOptions options;
+        options.httpPort = 0;
+        options.httpsPort = 0;
+        options.stateDir = dir / "lab";
+        ASSERT_NO_THROW(lab.Start(options));
+        lab.ApplyStringOverrides();
+
+        AppSettings().ApplyDefaults();
+        AppSettings().ExeDirectory = dir.path() / "";
+        AppSettings().CounterReported = 1;  // keep the start-up report out of the counter
+        queue = std::make_shared<CQueueThread>();
+        core = std::make_shared<CCoreThread>();
+        ASSERT_TRUE(queue->CreateThread());
+        ASSERT_TRUE(core->CreateThread());
+        RegisterWorker(PostTarget::QueueThread, queue);
+        RegisterWorker(PostTarget::CoreThread, core);
+    }
+
+    void TearDown() override {
+        dialog.reset();
+        RegisterWorker(PostTarget::QueueThread, nullptr);
+        RegisterWorker(PostTarget::CoreThread, nullptr);
+        for (auto& worker : {std::shared_ptr<CWorkerThread>(queue), std::shared_ptr<CWorkerThread>(core)}) {
+            worker->PostQuitMessage();
+            worker->Join(10s);
+        }
+        lab.Stop();
+        SetCertificateStoreRootForTests({});
+        CoreTest::TearDown();
+    }
+
+    CMainDlg& Open() {
+        dialog = std::make_unique<CMainDlg>();
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return *dialog;
+    }
+
+    // Types the three fields, presses "Go !" and waits for the batch's message box.
+    std::string SendAndWait(const QString& to, const QString& message) {
+        const std::size_t before = ui->MessageBoxes().size();
+        dialog->ToField()->setEditText(to);
+        dialog->FromList()->setEditText("Dana, 5559876543, dana@example.org");
+        dialog->MessageField()->setPlainText(message);
+        QTest::mouseClick(dialog->SendButton(), Qt::LeftButton);
+        if (ui->MessageBoxes().size() == before) {
+            EXPECT_EQ(dialog->SendButton()->text(), "Sending...");
+            EXPECT_FALSE(dialog->SendButton()->isEnabled());
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ui->MessageBoxes().size() > before; }, 30000));
+        EXPECT_EQ(dialog->SendButton()->text(), "Go !");
+        return ui->MessageBoxes().empty() ? std::string() : ui->MessageBoxes().back().text;
+    }
+
+    bool NoProtocolError() {
+        for (const auto& entry : lab.Log()) {
+            if (!entry.protocolError.empty()) {
+                ADD_FAILURE() << entry.host << entry.target << ": " << entry.protocolError;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    TempDir dir;
+    lab::LabServer lab;
+    std::shared_ptr<CQueueThread> queue;
+    std::shared_ptr<CCoreThread> core;
+    std::unique_ptr<CMainDlg> dialog;
+};
+
+}  // namespace
+
+TEST_F(SendEndToEnd, AMessageReachesThePhoneAndTheUserHearsItWasSent) {
+    CMainDlg& w = Open();
+    EXPECT_EQ(SendAndWait("5551230007", "Hello"), "Your message was sent!");
+    EXPECT_EQ(ui->MessageBoxes().back().icon, MbIcon::Information);
+    EXPECT_EQ(w.MessageField()->toPlainText(), "");
+
+    const auto inbox = lab.Inbox("5551230007");
+    ASSERT_EQ(inbox.size(), 1u);
+    EXPECT_EQ(inbox[0].text, "Hello");
+    EXPECT_EQ(inbox[0].sender, "Dana");  // T-Mobile's form shows the sender's name
+    EXPECT_EQ(AppSettings().MessageCount, 1);
+    EXPECT_TRUE(NoProtocolError());
+}
+
+TEST_F(SendEndToEnd, FailuresAreReportedWithTheContactsNames) {
+    AppSettings().AddressBook = {
+        {"Ann Lee", "", "5551230009", CarrierAllTel},  // a Verizon phone filed under AllTel
+        {"Zed", "", "5551230000", CarrierAutoDetect},  // a phone of no carrier
+        {"Bob", "", "5551230005", CarrierAutoDetect},  // a Nextel phone, to be detected
+    };
+    CMainDlg& w = Open();
+    EXPECT_EQ(SendAndWait("ann lee", "One failure"),
+              "An error occurred while sending your message to Ann Lee\n"
+              "The carrier selected for this number is incorrect");
+    EXPECT_EQ(w.MessageField()->toPlainText(), "One failure");
+
+    EXPECT_EQ(SendAndWait("Ann Lee, Zed", "Two failures"),
+              "Errors occurred while sending your message to the following recipients:\n"
+              "  -Ann Lee: The carrier selected for this number is incorrect\n"
+              "  -Zed: Your message was sent, but delivery could not be confirmed\n");
+
+    // Auto-detection finds Bob's carrier and the address book learns it.
+    EXPECT_EQ(SendAndWait("Bob", "Found you"), "Your message was sent!");
+    EXPECT_EQ(lab.Inbox("5551230005").size(), 1u);
+    auto bobCarrier = [] {
+        for (const CContact& c : AppSettings().AddressBook) {
+            if (c.Name == "Bob") return c.Carrier;
+        }
+        return -1;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bobCarrier() == CarrierNextel; }, 5000));
+    EXPECT_TRUE(NoProtocolError());
+}
+
+TEST_F(SendEndToEnd, ALongMessageArrivesAsItsPartsInOrder) {
+    Open();
+    std::string words;
+    for (int i = 0; words.size() < 300; ++i) words += "word" + std::to_string(i) + " ";
+    EXPECT_EQ(SendAndWait("5551230007", QString::fromStdString(words)), "Your message was sent!");
+    const auto inbox = lab.Inbox("5551230007");
+    ASSERT_GE(inbox.size(), 2u);
+    EXPECT_TRUE(inbox.front().text.ends_with("...(cont)"));
+    EXPECT_TRUE(inbox.back().text.starts_with("(cont)..."));
+    EXPECT_EQ(AppSettings().MessageCount, static_cast<int>(inbox.size()));
+    EXPECT_TRUE(NoProtocolError());
+}
