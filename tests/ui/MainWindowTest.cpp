@@ -11,10 +11,8 @@
 
 #include "app/PostToTarget.h"
 #include "app/WorkerThread.h"
-#include "support/CoreTestEnvironment.h"
-#include "support/TempDir.h"
 #include "ui/GuiText.h"
-#include "ui/MainDlg.h"
+#include "ui/MainWindowFixture.h"
 
 using namespace std::chrono_literals;
 
@@ -51,29 +49,20 @@ private:
     std::vector<QueueEntry> m_entries;
 };
 
-class MainWindow : public CoreTest {
+class MainWindow : public MainWindowTest {
 protected:
     void SetUp() override {
-        CoreTest::SetUp();
-        AppSettings().ApplyDefaults();
-        AppSettings().ExeDirectory = dir.path() / "";
+        MainWindowTest::SetUp();
         recorder = std::make_shared<JobRecorder>();
         ASSERT_TRUE(recorder->CreateThread());
         RegisterWorker(PostTarget::QueueThread, recorder);
     }
     void TearDown() override {
-        dialog.reset();
+        CloseWindow();
         RegisterWorker(PostTarget::QueueThread, nullptr);
         recorder->PostQuitMessage();
         recorder->Join(5s);
-        CoreTest::TearDown();
-    }
-
-    CMainDlg& Open() {
-        dialog = std::make_unique<CMainDlg>();
-        dialog->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-        return *dialog;
+        MainWindowTest::TearDown();
     }
 
     void Type(QWidget* w, const QString& text) {
@@ -95,9 +84,7 @@ protected:
         return items;
     }
 
-    TempDir dir;
     std::shared_ptr<JobRecorder> recorder;
-    std::unique_ptr<CMainDlg> dialog;
 };
 
 template <class W = QWidget>

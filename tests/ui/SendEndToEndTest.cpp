@@ -12,18 +12,16 @@
 #include "carrier-lab/LabServer.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
-#include "support/CoreTestEnvironment.h"
-#include "support/TempDir.h"
-#include "ui/MainDlg.h"
+#include "ui/MainWindowFixture.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-class SendEndToEnd : public CoreTest {
+class SendEndToEnd : public MainWindowTest {
 protected:
     void SetUp() override {
-        CoreTest::SetUp();
+        MainWindowTest::SetUp();
         SetCertificateStoreRootForTests(dir / "certs");
         lab::LabOptions options;
         options.httpPort = 0;
@@ -32,8 +30,6 @@ protected:
         ASSERT_NO_THROW(lab.Start(options));
         lab.ApplyStringOverrides();
 
-        AppSettings().ApplyDefaults();
-        AppSettings().ExeDirectory = dir.path() / "";
         AppSettings().CounterReported = 1;  // keep the start-up report out of the counter
         queue = std::make_shared<CQueueThread>();
         core = std::make_shared<CCoreThread>();
@@ -44,23 +40,17 @@ protected:
     }
 
     void TearDown() override {
-        dialog.reset();
+        CloseWindow();
         RegisterWorker(PostTarget::QueueThread, nullptr);
         RegisterWorker(PostTarget::CoreThread, nullptr);
-        for (auto& worker : {std::shared_ptr<CWorkerThread>(queue), std::shared_ptr<CWorkerThread>(core)}) {
+        for (auto& worker :
+             {std::shared_ptr<CWorkerThread>(queue), std::shared_ptr<CWorkerThread>(core)}) {
             worker->PostQuitMessage();
             worker->Join(10s);
         }
         lab.Stop();
         SetCertificateStoreRootForTests({});
-        CoreTest::TearDown();
-    }
-
-    CMainDlg& Open() {
-        dialog = std::make_unique<CMainDlg>();
-        dialog->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-        return *dialog;
+        MainWindowTest::TearDown();
     }
 
     // Types the three fields, presses "Go !" and waits for the batch's message box.
@@ -89,11 +79,9 @@ protected:
         return true;
     }
 
-    TempDir dir;
     lab::LabServer lab;
     std::shared_ptr<CQueueThread> queue;
     std::shared_ptr<CCoreThread> core;
-    std::unique_ptr<CMainDlg> dialog;
 };
 
 }  // namespace
@@ -134,7 +122,8 @@ TEST_F(SendEndToEnd, FailuresAreReportedWithTheContactsNames) {
     EXPECT_EQ(lab.Inbox("5551230005").size(), 1u);
     auto bobCarrier = [] {
         for (const CContact& c : AppSettings().AddressBook) {
-            if (c.Name == "Bob") return c.Carrier;
+            if (c.Name == "Bob")
+                return c.Carrier;
         }
         return -1;
     };
