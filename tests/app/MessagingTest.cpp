@@ -9,6 +9,7 @@
 #include "app/WindowEndpoint.h"
 #include "app/WorkerThread.h"
 #include "support/CoreTestEnvironment.h"
+#include "support/ScriptedServer.h"
 #include "support/TestWindow.h"
 
 using namespace std::chrono_literals;
@@ -303,4 +304,29 @@ TEST_F(Messaging, TheApplicationStartsBothWorkersRunsTheWindowAndStopsThem) {
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
     EXPECT_TRUE(std::filesystem::exists(AppSettings().ExeDirectory / "app_tests"));
+}
+
+TEST_F(Messaging, ClosingTheWindowWhileASendHangsStopsTheWorkersWithinTheirTime) {
+    ScriptedServer silent;  // accepts the connection and never answers
+    OverrideStringForTests(IDS_ALLTEL_HOST, silent.HostPort());
+    CMessengerApp app(
+        [&] {
+            CSendJob job;
+            job.number = "5551230001";
+            job.replyNumber = "5559876543";
+            job.text = "Hello";
+            job.carrier = CarrierAllTel;
+            PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
+                         QueueEntry{WM_APP_SEND_JOB, job, 1});
+            // The window closes once the core thread is inside the request.
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (silent.Connections() == 0 && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::yield();
+            }
+            EXPECT_EQ(silent.Connections(), 1);
+        },
+        5s);
+    EXPECT_FALSE(app.InitInstance());
+    // The request would wait a minute for the silent server; shutdown aborts it instead.
+    EXPECT_TRUE(app.WorkersStopped());
 }
