@@ -287,14 +287,14 @@ void CMainDlg::OpenPanel() {
 
 void CMainDlg::RefreshAddressBook() {
     AddressBook& book = AppSettings().AddressBook;
-    // Sorted by upper-cased name; equal names keep their order.
-    std::stable_sort(book.begin(), book.end(), [](const CContact& a, const CContact& b) {
-        const std::string ua = UpperCase(a.Name), ub = UpperCase(b.Name);
-        return std::lexicographical_compare(
-            ua.begin(), ua.end(), ub.begin(), ub.end(), [](char x, char y) {
-                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-            });
-    });
+    // Sorted by upper-cased name, compared byte by byte as unsigned values (as std::string
+    // compares); equal names keep their order.
+    std::vector<std::pair<std::string, CContact>> keyed;
+    keyed.reserve(book.size());
+    for (CContact& c : book) keyed.emplace_back(UpperCase(c.Name), std::move(c));
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < book.size(); ++i) book[i] = std::move(keyed[i].second);
     m_list->clear();
     for (const CContact& c : book) {
         auto* row = new QTreeWidgetItem(m_list);

@@ -152,14 +152,17 @@ TEST_F(MainWindow, InitialisationFillsTheListsAndThePanelSortedByName) {
     s.AddressBookStartup = CAppSettings::StartupOpen;
     s.RecentTo = {"Ann", "5551234567"};
     s.RecentFrom = {"Dana", "Eve"};
-    s.AddressBook = {{"bob", "", "5550000002", 0},
-                     {"Alice", "", "5550000001", 0},
-                     {"alice", "", "5550000003", 0}};
+    s.AddressBook = {
+        {"\xE9lise", "", "5550000004", 0},  // e acute sorts as its capital 0xC9, after Z
+        {"bob", "", "5550000002", 0},
+        {"Alice", "", "5550000001", 0},
+        {"alice", "", "5550000003", 0}};
     CMainDlg& w = Open();
     EXPECT_EQ(w.ToField()->currentText(), "Ann");
     EXPECT_EQ(Items(w.FromList()), (QStringList{"Dana", "Eve", "MyInfo..."}));
     EXPECT_EQ(w.FromList()->currentText(), "Dana");
-    ASSERT_EQ(w.AddressList()->topLevelItemCount(), 3);
+    ASSERT_EQ(w.AddressList()->topLevelItemCount(), 4);
+    EXPECT_EQ(w.AddressList()->topLevelItem(3)->text(0), QString::fromUtf8("\xC3\xA9lise"));
     EXPECT_EQ(w.AddressList()->topLevelItem(0)->text(0), "Alice");
     EXPECT_EQ(w.AddressList()->topLevelItem(0)->text(1), "(555) 000-0001");
     EXPECT_EQ(w.AddressList()->topLevelItem(1)->text(0), "alice");
