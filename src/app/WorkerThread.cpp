@@ -40,7 +40,6 @@ bool CWorkerThread::CreateThread(Priority priority) {
         m_started = false;
         return false;
     }
-    m_threadId = m_thread.get_id();
     return true;
 }
 
@@ -75,10 +74,6 @@ bool CWorkerThread::Join(std::chrono::milliseconds timeout) {
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
         m_thread.join();
     return true;
-}
-
-bool CWorkerThread::IsCurrentThread() const noexcept {
-    return std::this_thread::get_id() == m_threadId;
 }
 
 bool CWorkerThread::WaitForMessage(Message& out, bool& quit) {

@@ -37,7 +37,6 @@ public:
     // not end in time is left to run on its own (it still holds this object).
     bool Join(std::chrono::milliseconds timeout);
 
-    bool IsCurrentThread() const noexcept;
     virtual const char* ClassName() const = 0;
 
 protected:
@@ -78,5 +77,4 @@ private:
     bool m_started = false;
     bool m_finished = false;
     std::thread m_thread;
-    std::thread::id m_threadId;
 };

@@ -25,4 +25,9 @@ inline QRect DialogRect(int x, int y, int w, int h) {
 }
 
 // The dialog font: a sans serif with the metrics of the classic 8-point dialog face.
-QFont DialogFont();
+inline QFont DialogFont() {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}

@@ -81,13 +81,6 @@ std::string MessageText(const QPlainTextEdit* field) {
 
 }  // namespace
 
-QFont DialogFont() {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
 int CMainDlg::FullClientWidth() {
     return DluToPixelsX(kDialogWidthDlu);
 }

@@ -1,6 +1,7 @@
 #include "ui/WindowSeat.h"
 
 #include <QMetaObject>
+#include <QPointer>
 
 std::shared_ptr<CWindowEndpoint> MakeWindowEndpoint(QObject* window,
                                                     CWindowEndpoint::Handler handler) {

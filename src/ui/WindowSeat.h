@@ -2,7 +2,6 @@
 // Gives a Qt window an endpoint through which application messages reach it on the GUI thread.
 
 #include <QObject>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
