@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/AppSettings.h"
+#include "storage/AppSettings.h"
 #include "storage/ArchiveException.h"
 #include "storage/SettingsFormat.h"
 

@@ -17,9 +17,9 @@
 #include <memory>
 #include <mutex>
 
-#include "app/Paths.h"
-#include "app/PostToTarget.h"
-#include "app/WindowEndpoint.h"
+#include "base/Paths.h"
+#include "base/PostToTarget.h"
+#include "base/WindowEndpoint.h"
 #include "carrier-lab/LabServer.h"
 #include "contacts/Contact.h"
 #include "delivery/CoreThread.h"

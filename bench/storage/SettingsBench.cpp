@@ -11,8 +11,8 @@
 #include <map>
 #include <string>
 
-#include "app/AppSettings.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 #include "storage/ScrambledArchive.h"
 #include "storage/Settings.h"
 #include "storage/SettingsFormat.h"

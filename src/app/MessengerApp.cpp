@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/AppSettings.h"
-#include "app/Paths.h"
-#include "app/PostToTarget.h"
-#include "app/Shutdown.h"
+#include "base/Paths.h"
+#include "base/PostToTarget.h"
+#include "base/Shutdown.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
+#include "storage/AppSettings.h"
 #include "storage/Settings.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/AppSettings.h"
-#include "app/Text.h"
+#include "base/Text.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/PhoneNumbers.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "contacts/Contact.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"

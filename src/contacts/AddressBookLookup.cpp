@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Text.h"
+#include "base/Text.h"
 #include "contacts/PhoneNumbers.h"
 
 namespace {

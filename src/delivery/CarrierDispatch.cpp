@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "app/PostToTarget.h"
+#include "base/PostToTarget.h"
 #include "contacts/Contact.h"
 #include "delivery/Splitting.h"
 #include "delivery/carriers/Carriers.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/PostToTarget.h"
+#include "base/PostToTarget.h"
 #include "delivery/CarrierDispatch.h"
 
 bool CCoreThread::Dispatch(Message& message) {

@@ -1,7 +1,7 @@
 #pragma once
 // CCoreThread: the worker that delivers send jobs and talks to the maker's site.
 
-#include "app/WorkerThread.h"
+#include "base/WorkerThread.h"
 
 class CCoreThread : public CWorkerThread {
 public:

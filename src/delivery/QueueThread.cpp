@@ -2,27 +2,14 @@
 
 #include <utility>
 
-#include "app/AppSettings.h"
-#include "app/PostToTarget.h"
-#include "net/FormRequest.h"
-#include "res/StringTable.h"
+#include "base/PostToTarget.h"
+#include "service/CounterReport.h"
+#include "storage/AppSettings.h"
 
 namespace {
 
 // The donation prompt is due when this part was the fiftieth sent.
 constexpr std::int32_t kDonationCount = 50;
-
-// Tells the maker's counter that one more message was sent. Its answer does not matter, and
-// neither does a failure: the count is kept locally and the queue must go on.
-void ReportSentMessage() noexcept {
-    try {
-        CFormRequest request(IDS_SERVICE_HOST, IDS_COUNTER_PATH, VerbPost, kFormContentType, false);
-        request.AddField("counterID", "1");
-        request.AddField("sum", "1");
-        request.Perform();
-    } catch (...) {
-    }
-}
 
 }  // namespace
 

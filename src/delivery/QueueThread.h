@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "app/WorkerThread.h"
+#include "base/WorkerThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
 

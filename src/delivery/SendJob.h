@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MessageIds.h"
+#include "base/MessageIds.h"
 
 struct CSendJob {
     std::string number;  // ten digits, no separators

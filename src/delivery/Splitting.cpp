@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Text.h"
+#include "base/Text.h"
 #include "contacts/Contact.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace fs = std::filesystem;
 

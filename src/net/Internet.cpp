@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Shutdown.h"
+#include "base/Shutdown.h"
 #include "net/CertificateStore.h"
 
 namespace inet {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "storage/ArchiveException.h"
 
 namespace {

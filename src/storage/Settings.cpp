@@ -1,9 +1,9 @@
 #include "storage/Settings.h"
 
-#include "app/AppSettings.h"
-#include "app/Paths.h"
-#include "app/UiServices.h"
+#include "base/Paths.h"
+#include "base/UiServices.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 #include "storage/ScrambledArchive.h"
 #include "storage/SettingsFile.h"
 #include "storage/SettingsFormat.h"

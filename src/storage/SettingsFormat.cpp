@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/AppSettings.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 #include "storage/ArchiveException.h"
 #include "storage/ScrambledArchive.h"
 #include "storage/StreamReader.h"

@@ -1,6 +1,6 @@
 #include "ui/GuiText.h"
 
-#include "app/Text.h"
+#include "base/Text.h"
 
 QString ToQt(std::string_view text) {
     return QString::fromStdString(Cp1252ToUtf8(text));

@@ -13,13 +13,13 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "app/AppSettings.h"
-#include "app/PostToTarget.h"
 #include "app/SendCommand.h"
-#include "app/Text.h"
-#include "app/UiServices.h"
+#include "base/PostToTarget.h"
+#include "base/Text.h"
+#include "base/UiServices.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/PhoneNumbers.h"
+#include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/AppIcon.h"
 #include "ui/DialogUnits.h"

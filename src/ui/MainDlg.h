@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/Message.h"
+#include "base/Message.h"
+#include "contacts/Contact.h"
+#include "delivery/SendFailure.h"
 
 class CWindowEndpoint;
 class CPopupComboBox;

@@ -1,7 +1,7 @@
 #pragma once
 // The Qt implementations of the services the core asks of the user interface.
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 
 class QWidget;
 

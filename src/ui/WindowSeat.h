@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/WindowEndpoint.h"
+#include "base/WindowEndpoint.h"
 
 // Creates an endpoint whose messages run `handler` on `window`'s thread. Close the endpoint
 // before the window is destroyed; queued messages for a destroyed window are dropped.

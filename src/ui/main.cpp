@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/MessengerApp.h"
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "ui/MainDlg.h"
 #include "ui/QtUiServices.h"
 

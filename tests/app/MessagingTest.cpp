@@ -5,9 +5,11 @@
 #include <thread>
 
 #include "app/MessengerApp.h"
-#include "app/PostToTarget.h"
-#include "app/WindowEndpoint.h"
-#include "app/WorkerThread.h"
+#include "base/PostToTarget.h"
+#include "base/WindowEndpoint.h"
+#include "base/WorkerThread.h"
+#include "delivery/SendFailure.h"
+#include "delivery/SendJob.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/ScriptedServer.h"
 #include "support/TestWindow.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/AppSettings.h"
 #include "app/SendCommand.h"
+#include "storage/AppSettings.h"
 
 namespace {
 

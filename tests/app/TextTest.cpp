@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Text.h"
+#include "base/Text.h"
 
 TEST(Text, UpperCaseFollowsTheCodePage) {
     EXPECT_EQ(UpperCase("bob Smith 42!"), "BOB SMITH 42!");

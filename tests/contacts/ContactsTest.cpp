@@ -2,10 +2,10 @@
 
 #include <climits>
 
-#include "app/AppSettings.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/Contact.h"
 #include "contacts/PhoneNumbers.h"
+#include "storage/AppSettings.h"
 
 TEST(PhoneNumbers, DisplayFormIsBuiltFromTheFirstTenDigits) {
     const std::pair<const char*, const char*> table[] = {

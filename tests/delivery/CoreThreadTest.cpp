@@ -10,7 +10,7 @@
 #include "DeliveryTestSupport.h"
 #include "GatewayServer.h"
 #include "RecordingWorker.h"
-#include "app/WindowEndpoint.h"
+#include "base/WindowEndpoint.h"
 #include "contacts/Contact.h"
 #include "delivery/CoreThread.h"
 #include "res/StringTable.h"

@@ -7,11 +7,11 @@
 
 #include "DeliveryTestSupport.h"
 #include "GatewayServer.h"
-#include "app/AppSettings.h"
 #include "contacts/Contact.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/TestWindow.h"
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/PostToTarget.h"
-#include "app/WorkerThread.h"
+#include "base/PostToTarget.h"
+#include "base/WorkerThread.h"
 #include "delivery/SendJob.h"
 
 inline CSendJob MakeJob(std::string number, std::string text, std::int32_t carrier,

@@ -1,6 +1,6 @@
 #include "GatewayServer.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "res/StringTable.h"
 
 GatewayServer::GatewayServer() : m_secure(m_ca.IssueServer()) {

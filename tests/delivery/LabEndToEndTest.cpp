@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DeliveryTestSupport.h"
-#include "app/AppSettings.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "carrier-lab/LabServer.h"
 #include "contacts/Contact.h"
 #include "delivery/CoreThread.h"
@@ -14,6 +13,7 @@
 #include "delivery/Splitting.h"
 #include "net/Internet.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/TempDir.h"
 #include "support/TestWindow.h"

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/WorkerThread.h"
+#include "base/WorkerThread.h"
 
 class RecordingWorker : public CWorkerThread {
 public:

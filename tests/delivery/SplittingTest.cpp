@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Text.h"
+#include "base/Text.h"
 #include "contacts/Contact.h"
 #include "delivery/Splitting.h"
 

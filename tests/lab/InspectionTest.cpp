@@ -4,7 +4,7 @@
 
 #include "CarrierForms.h"
 #include "LabClient.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "res/StringTable.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "res/StringTable.h"
 
 namespace {

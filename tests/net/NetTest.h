@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "app/Paths.h"
-#include "app/Shutdown.h"
+#include "base/Paths.h"
+#include "base/Shutdown.h"
 #include "net/Internet.h"
 #include "net/InternetException.h"
 #include "res/StringTable.h"

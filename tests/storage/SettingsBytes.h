@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "storage/AppSettings.h"
 
 namespace bytes {
 

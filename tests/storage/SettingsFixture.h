@@ -6,7 +6,7 @@
 #include <string>
 
 #include "SettingsBytes.h"
-#include "app/AppSettings.h"
+#include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/TempDir.h"

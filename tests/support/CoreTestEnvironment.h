@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppSettings.h"
-#include "app/PostToTarget.h"
-#include "app/Shutdown.h"
+#include "base/PostToTarget.h"
+#include "base/Shutdown.h"
 #include "res/StringTable.h"
+#include "storage/AppSettings.h"
 #include "support/RecordingUi.h"
 
 class CoreTest : public ::testing::Test {

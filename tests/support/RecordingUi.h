@@ -4,7 +4,7 @@
 #include <deque>
 #include <mutex>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 
 struct RecordedMessageBox {
     std::string text;

@@ -2,7 +2,7 @@
 
 #include <future>
 
-#include "app/PostToTarget.h"
+#include "base/PostToTarget.h"
 
 TestWindow::TestWindow() {
     m_thread = std::thread(&TestWindow::Loop, this);

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/WindowEndpoint.h"
+#include "base/WindowEndpoint.h"
 
 class TestWindow {
 public:

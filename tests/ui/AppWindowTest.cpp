@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "app/MessengerApp.h"
-#include "app/PostToTarget.h"
+#include "base/PostToTarget.h"
 #include "support/CoreTestEnvironment.h"
 #include "ui/MainDlg.h"
 

@@ -9,8 +9,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/PostToTarget.h"
-#include "app/WorkerThread.h"
+#include "base/PostToTarget.h"
+#include "base/WorkerThread.h"
+#include "delivery/SendFailure.h"
+#include "delivery/SendJob.h"
 #include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
 

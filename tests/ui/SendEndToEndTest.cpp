@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/Paths.h"
-#include "app/PostToTarget.h"
+#include "base/Paths.h"
+#include "base/PostToTarget.h"
 #include "carrier-lab/LabServer.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"

@@ -1,6 +1,6 @@
 #include "carrier-lab/CarrierGateways.h"
 
-#include "app/Text.h"
+#include "base/Text.h"
 #include "carrier-lab/FormBody.h"
 #include "carrier-lab/LabState.h"
 #include "contacts/Contact.h"

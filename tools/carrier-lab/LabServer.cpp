@@ -11,7 +11,7 @@
 #include <charconv>
 #include <thread>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "carrier-lab/CarrierGateways.h"
 #include "carrier-lab/FormBody.h"
 #include "carrier-lab/LabApi.h"

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/Text.h"
+#include "base/Text.h"
 #include "carrier-lab/FormBody.h"
 #include "carrier-lab/LabServer.h"
 #include "carrier-lab/SiteRequest.h"

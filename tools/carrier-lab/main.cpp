@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "carrier-lab/LabServer.h"
 
 namespace {

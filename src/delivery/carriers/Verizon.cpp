@@ -2,7 +2,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/Shutdown.h"
+#include "base/Shutdown.h"
 #include "contacts/Contact.h"
 #include "delivery/Splitting.h"
 #include "delivery/carriers/Carriers.h"

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/Message.h"
+#include "base/Message.h"
 
 class CWorkerThread : public std::enable_shared_from_this<CWorkerThread> {
 public:

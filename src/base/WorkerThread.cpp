@@ -1,4 +1,4 @@
-#include "app/WorkerThread.h"
+#include "base/WorkerThread.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>

@@ -1,9 +1,9 @@
-#include "app/PostToTarget.h"
+#include "base/PostToTarget.h"
 
 #include <mutex>
 
-#include "app/WindowEndpoint.h"
-#include "app/WorkerThread.h"
+#include "base/WindowEndpoint.h"
+#include "base/WorkerThread.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/WindowEndpoint.h"
+#include "base/WindowEndpoint.h"
 
 struct CWindowEndpoint::Pending {
     bool done = false;

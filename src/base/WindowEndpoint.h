@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/Message.h"
+#include "base/Message.h"
 
 class CWindowEndpoint : public std::enable_shared_from_this<CWindowEndpoint> {
 public:

@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "storage/AppSettings.h"
 
 #include "contacts/AddressBookLookup.h"
 

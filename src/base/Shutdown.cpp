@@ -1,4 +1,4 @@
-#include "app/Shutdown.h"
+#include "base/Shutdown.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/Message.h"
+#include "base/Message.h"
 
 class CWorkerThread;
 class CWindowEndpoint;

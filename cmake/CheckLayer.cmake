@@ -1,0 +1,40 @@
+# Fails when a source of layer LAYER includes a header of a src/ folder outside ALLOWED, or a
+# Qt header while QT is off. Run by the build for every layer (see QuilloLayers.cmake); also run
+# by a test on a deliberately wrong file.
+#   cmake -DLAYER=<name> -DALLOWED=<a;b> -DQT=<ON|OFF> -DFILES=<f;g> [-DSTAMP=<file>] -P CheckLayer.cmake
+
+get_filename_component(_src "${CMAKE_CURRENT_LIST_DIR}/../src" ABSOLUTE)
+file(GLOB _children LIST_DIRECTORIES true RELATIVE "${_src}" "${_src}/*")
+set(_folders "")
+foreach(c IN LISTS _children)
+  if(IS_DIRECTORY "${_src}/${c}")
+    list(APPEND _folders "${c}")
+  endif()
+endforeach()
+
+set(_errors "")
+foreach(f IN LISTS FILES)
+  if(NOT f MATCHES "\\.(h|cpp)$")
+    continue()
+  endif()
+  file(STRINGS "${f}" _lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS _lines)
+    if(line MATCHES "#[ \t]*include[ \t]*\"([A-Za-z0-9_-]+)/")
+      set(folder "${CMAKE_MATCH_1}")
+      list(FIND _folders "${folder}" known)
+      list(FIND ALLOWED "${folder}" ok)
+      if(known GREATER -1 AND ok EQUAL -1)
+        string(APPEND _errors "\n  ${f}: ${line}  (layer ${LAYER} may use: ${ALLOWED})")
+      endif()
+    elseif(NOT QT AND line MATCHES "#[ \t]*include[ \t]*<Q[A-Za-z]*[>/]")
+      string(APPEND _errors "\n  ${f}: ${line}  (Qt is for ui/ alone)")
+    endif()
+  endforeach()
+endforeach()
+
+if(_errors)
+  message(FATAL_ERROR "Layer ${LAYER} reaches outside its layers:${_errors}")
+endif()
+if(STAMP)
+  file(TOUCH "${STAMP}")
+endif()
