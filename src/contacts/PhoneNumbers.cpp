@@ -25,3 +25,7 @@ bool IsValidNumber(std::string_view text) {
     return std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) ==
            10;
 }
+
+std::string LiveNumberText(std::string_view typed) {
+    return FormatPhoneNumber(NormalizeDigits(typed));
+}

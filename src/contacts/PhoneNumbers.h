@@ -12,3 +12,7 @@ std::string FormatPhoneNumber(std::string_view digits);
 
 // True when the text holds exactly ten decimal digits, whatever else it holds.
 bool IsValidNumber(std::string_view text);
+
+// What a number field shows while the user types: the display form of at most its first ten
+// digits, whatever else was typed or pasted. Contact editors and the options dialog share it.
+std::string LiveNumberText(std::string_view typed);
