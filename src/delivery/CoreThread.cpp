@@ -4,10 +4,14 @@
 
 #include "base/PostToTarget.h"
 #include "delivery/CarrierDispatch.h"
+#include "service/SiteCheck.h"
+#include "service/Upgrade.h"
 
 bool CCoreThread::Dispatch(Message& message) {
-    static constexpr std::array<MessageMapEntry<CCoreThread>, 1> kMessageMap = {{
+    static constexpr std::array<MessageMapEntry<CCoreThread>, 3> kMessageMap = {{
         {WM_APP_SEND_JOB, &CCoreThread::OnSendJob},
+        {WM_APP_UPGRADE, &CCoreThread::OnUpgrade},
+        {WM_APP_SITE_INFO, &CCoreThread::OnSiteInfo},
     }};
     return DispatchFrom(this, kMessageMap, message);
 }
@@ -30,4 +34,13 @@ void CCoreThread::OnSendJob(Message& message) {
         PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND, job.number, job.carrier);
     }
     PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::move(job.number), result);
+}
+
+void CCoreThread::OnSiteInfo(Message&) {
+    CheckSiteAtStart();
+}
+
+void CCoreThread::OnUpgrade(Message& message) {
+    if (auto* window = message.Get<WindowRef>())
+        CUpgrade(*window).Run();
 }

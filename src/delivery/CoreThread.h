@@ -14,4 +14,8 @@ private:
     // WM_APP_SEND_JOB: delivers the part of the job that its carrier takes, queues the rest and
     // reports the result to the queue thread.
     void OnSendJob(Message& message);
+    // WM_APP_SITE_INFO: the site's values, the start-up counter report, the version check.
+    void OnSiteInfo(Message& message);
+    // WM_APP_UPGRADE: downloads and starts the installer, reporting to the window in the message.
+    void OnUpgrade(Message& message);
 };

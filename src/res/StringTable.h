@@ -46,6 +46,7 @@ enum StringId : int {
     IDS_VERIZON_DOMAIN = 146,  // text-message e-mail domain, without "@" (deployment)
     IDS_COUNTER_PATH = 148,    // "/count.php"
     IDS_VERIZON_FAILED = 149,
+    IDS_UPGRADE_PUBLIC_KEY = 150,  // the maker's signing key, base64 DER (deployment)
 };
 
 // The text of entry `id`, or an empty text when the table has none.

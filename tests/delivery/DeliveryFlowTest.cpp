@@ -11,6 +11,7 @@
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
 #include "res/StringTable.h"
+#include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/TestWindow.h"
@@ -95,6 +96,7 @@ TEST_F(DeliveryFlowTest, TwoRecipientsGiveOneReportAfterTheSecondJob) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].id, WM_APP_SEND_REPORT);
     EXPECT_EQ(*messages[0].Get<SendFailureList>(), SendFailureList{});
+    ASSERT_TRUE(WaitForCounterReports(std::chrono::seconds(10)));
     auto counts = gateways.RequestsTo("counter");
     ASSERT_EQ(counts.size(), 2u);
     EXPECT_EQ(counts[0].target, "/count.php");
@@ -109,6 +111,7 @@ TEST_F(DeliveryFlowTest, ALongMessageGoesOutPartByPartWithOneReport) {
                                         "%28cont%29..." + std::string(142, 'x') + "...%28cont%29",
                                         "%28cont%29..." + std::string(107, 'x')}));
     EXPECT_EQ(AppSettings().MessageCount.load(), 3);
+    ASSERT_TRUE(WaitForCounterReports(std::chrono::seconds(10)));
     EXPECT_EQ(gateways.RequestsTo("counter").size(), 3u);
     auto messages = Final();
     ASSERT_EQ(messages.size(), 1u);

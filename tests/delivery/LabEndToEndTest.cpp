@@ -13,6 +13,7 @@
 #include "delivery/Splitting.h"
 #include "net/Internet.h"
 #include "res/StringTable.h"
+#include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/TempDir.h"
@@ -112,6 +113,7 @@ TEST_F(LabDeliveryTest, EveryCarrierDeliversToItsOwnPhone) {
     for (const auto& job : jobs) {
         EXPECT_EQ(InboxTexts(job.number), std::vector<std::string>{job.text}) << job.carrier;
     }
+    EXPECT_TRUE(WaitForCounterReports(std::chrono::seconds(10)));
     EXPECT_EQ(m_lab.Counter().reports, 9);
     EXPECT_EQ(AppSettings().MessageCount.load(), 9);
     ExpectNoProtocolError();
@@ -189,6 +191,27 @@ TEST_F(LabDeliveryTest, GatewayFaultsGiveNoConnectionAndTheNextJobStillGoesOut) 
         const auto texts = InboxTexts(number);
         EXPECT_NE(std::find(texts.begin(), texts.end(), "second"), texts.end());
     }
+}
+
+TEST_F(LabDeliveryTest, ACounterServiceThatDoesNotAnswerDoesNotHoldUpTheBatch) {
+    // Each report waits out the stall time-out: twenty in a row would take 40 s.
+    inet::SetNetworkTimeoutsForTests(std::chrono::seconds(5), std::chrono::seconds(2));
+    lab::Fault hang{lab::FaultKind::Delay};
+    hang.count = 20;
+    hang.delay = std::chrono::milliseconds(2500);
+    const std::string service = LoadString(IDS_SERVICE_HOST);
+    m_lab.InjectFault(service.substr(0, service.find(':')), hang);
+    std::vector<CSendJob> jobs;
+    for (int i = 10; i < 30; ++i) {
+        jobs.push_back(FullJob("55502" + std::to_string(i) + "001", "on time", CarrierAllTel));
+    }
+    EXPECT_EQ(SendBatch(jobs), SendFailureList{});
+    EXPECT_EQ(m_lab.AllMessages().size(), 20u);
+    EXPECT_EQ(AppSettings().MessageCount.load(), 20);
+    // The reports are still under way, one per part, off the batch's path.
+    EXPECT_FALSE(WaitForCounterReports(std::chrono::milliseconds(0)));
+    m_lab.Stop();
+    EXPECT_TRUE(WaitForCounterReports(std::chrono::seconds(30)));
 }
 
 }  // namespace

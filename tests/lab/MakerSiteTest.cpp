@@ -6,7 +6,9 @@
 #include <cstdlib>
 
 #include "LabClient.h"
+#include "carrier-lab/LabHosts.h"
 #include "res/StringTable.h"
+#include "service/UpgradeSignature.h"
 
 namespace {
 
@@ -44,11 +46,42 @@ TEST_F(MakerSiteTest, HomePageCarriesTheSixValuesTheClientLooksUp) {
     EXPECT_EQ(m_client.Get(LoadString(IDS_PAYPAL_URL)).status, 200);
     EXPECT_EQ(m_client.PostBody(LoadString(IDS_SITE_URL), "").status, 400);
 
-    m_lab.Stop();
-    m_options.latestVersion = "1.07";
-    m_lab.Start(m_options);
-    m_lab.ApplyStringOverrides();
+    // The version switches while the lab runs.
+    EXPECT_EQ(m_client.PostBody(ApiUrl("/lab/site"), "latest_version=1.07").status, 200);
     EXPECT_EQ(Lookup(m_client.Get(LoadString(IDS_SITE_URL)).body, "Quillo_Latest_Version"), "1.07");
+    EXPECT_NE(m_client.Get(ApiUrl("/lab/site")).body.find("\"latestVersion\": \"1.07\""),
+              std::string::npos);
+}
+
+TEST_F(MakerSiteTest, InstallerIsSignedAndBodyFaultsSpoilOnlyTheirPath) {
+    const std::string installer = "http://" + LoadString(IDS_DOWNLOAD_URL);
+    const std::string body = m_client.Get(installer).body;
+    const HttpAnswer signature = m_client.Get(installer + ".sig");
+    ASSERT_EQ(signature.status, 200);
+    EXPECT_TRUE(VerifyUpgradeSignature(body, signature.body, LoadString(IDS_UPGRADE_PUBLIC_KEY)));
+    EXPECT_EQ(m_lab.SigningPublicKey(), LoadString(IDS_UPGRADE_PUBLIC_KEY));
+
+    const std::string path = installer.substr(installer.find('/', 7));
+    for (const char* kind : {"short", "cut", "tamper"}) {
+        SCOPED_TRACE(kind);
+        ASSERT_EQ(m_client
+                      .PostBody(ApiUrl("/lab/faults"), "host=" + lab::HostPart(installer) +
+                                                           "&kind=" + kind + "&path=" + path)
+                      .status,
+                  200);
+        EXPECT_EQ(m_client.Get(installer + ".sig").body, signature.body);
+        const HttpAnswer spoilt = m_client.Get(installer);
+        EXPECT_EQ(m_client.Get(installer).body, body);
+        if (std::string(kind) == "short") {
+            EXPECT_EQ(spoilt.code, CURLE_PARTIAL_FILE);
+        } else if (std::string(kind) == "cut") {
+            EXPECT_EQ(spoilt.code, CURLE_OK);
+            EXPECT_EQ(spoilt.body, body.substr(0, body.size() / 2));
+        } else {
+            EXPECT_EQ(spoilt.body.size(), body.size());
+            EXPECT_NE(spoilt.body, body);
+        }
+    }
 }
 
 TEST_F(MakerSiteTest, CounterAnswersSuccessAndAddsUpTheReports) {

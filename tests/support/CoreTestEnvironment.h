@@ -8,6 +8,7 @@
 #include "base/PostToTarget.h"
 #include "base/Shutdown.h"
 #include "res/StringTable.h"
+#include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 #include "support/RecordingUi.h"
 
@@ -18,6 +19,8 @@ protected:
         ui = RecordingUi::Install();
     }
     void TearDown() override {
+        // A report still queued must not reach the next test's servers.
+        EXPECT_TRUE(WaitForCounterReports(std::chrono::seconds(30)));
         Reset();
         InstallUiServices(nullptr);
     }

@@ -146,13 +146,14 @@ void WriteLogEntry(JsonWriter& json, const LogEntry& e) {
 }
 
 FaultKind ParseFaultKind(const std::string& name) {
-    for (FaultKind kind : {FaultKind::Status, FaultKind::EmptyBody, FaultKind::Delay,
-                           FaultKind::Drop, FaultKind::ClientCertificate}) {
+    for (FaultKind kind :
+         {FaultKind::Status, FaultKind::EmptyBody, FaultKind::Delay, FaultKind::Drop,
+          FaultKind::ClientCertificate, FaultKind::Short, FaultKind::Cut, FaultKind::Tamper}) {
         if (FaultKindName(kind) == name)
             return kind;
     }
     throw BadParameter("unknown fault kind \"" + name +
-                       "\" (status, empty, delay, drop, client-cert)");
+                       "\" (status, empty, delay, drop, client-cert, short, cut, tamper)");
 }
 
 std::string Faults(const LabServer& lab) {
@@ -163,6 +164,8 @@ std::string Faults(const LabServer& lab) {
             .StringMember("host", p.host)
             .StringMember("kind", FaultKindName(p.fault.kind))
             .NumberMember("remaining", p.fault.count);
+        if (!p.fault.path.empty())
+            json.StringMember("path", p.fault.path);
         if (p.fault.kind == FaultKind::Status)
             json.NumberMember("status", p.fault.status);
         if (p.fault.kind == FaultKind::Delay)
@@ -189,15 +192,26 @@ std::string Index(const LabServer& lab, const LabHosts& hosts) {
             .EndObject();
     }
     json.EndArray().Key("endpoints").BeginArray();
-    for (
-        const char* endpoint :
-        {"GET /lab/phones", "POST /lab/phones number=&carrier=", "GET /lab/inboxes",
-         "GET /lab/inboxes/NUMBER", "GET /lab/log?since=SEQ", "GET /lab/counter", "GET /lab/faults",
-         "POST /lab/faults host=&kind=status|empty|delay|drop|client-cert&count=&status=&delay_ms=",
-         "DELETE /lab/faults", "GET /lab/installer", "POST /lab/reset"}) {
+    for (const char* endpoint :
+         {"GET /lab/phones", "POST /lab/phones number=&carrier=", "GET /lab/inboxes",
+          "GET /lab/inboxes/NUMBER", "GET /lab/log?since=SEQ", "GET /lab/counter",
+          "GET /lab/faults",
+          "POST /lab/faults host=&kind=status|empty|delay|drop|client-cert|short|cut|tamper"
+          "&count=&status=&delay_ms=&path=",
+          "DELETE /lab/faults", "GET /lab/installer", "GET /lab/site",
+          "POST /lab/site latest_version=", "POST /lab/reset"}) {
         json.String(endpoint);
     }
     return json.EndArray().EndObject().Take();
+}
+
+std::string Site(const LabServer& lab) {
+    return JsonWriter()
+        .BeginObject()
+        .StringMember("latestVersion", lab.LatestVersion())
+        .StringMember("publicKey", lab.SigningPublicKey())
+        .EndObject()
+        .Take();
 }
 
 std::string Phones(const LabServer& lab) {
@@ -244,6 +258,12 @@ std::string FaultKindName(FaultKind kind) {
             return "drop";
         case FaultKind::ClientCertificate:
             return "client-cert";
+        case FaultKind::Short:
+            return "short";
+        case FaultKind::Cut:
+            return "cut";
+        case FaultKind::Tamper:
+            return "tamper";
     }
     return "?";
 }
@@ -260,6 +280,12 @@ std::string DescribeFault(const Fault& fault) {
             return "dropped connection";
         case FaultKind::ClientCertificate:
             return "client certificate demanded";
+        case FaultKind::Short:
+            return "body cut short of its length";
+        case FaultKind::Cut:
+            return "body cut, no length";
+        case FaultKind::Tamper:
+            return "body tampered with";
     }
     return "?";
 }
@@ -335,6 +361,8 @@ SiteReply ServeLabApi(LabServer& lab, const LabHosts& hosts, const SiteRequest& 
                 fault.count = static_cast<int>(IntegerParam(params, "count", 1));
                 fault.status = static_cast<int>(IntegerParam(params, "status", 500));
                 fault.delay = std::chrono::milliseconds(IntegerParam(params, "delay_ms", 1000));
+                if (auto it = params.find("path"); it != params.end())
+                    fault.path = it->second;
                 if (hosts.SiteOf(host) == kNoSite)
                     throw BadParameter("the lab has no host " + host);
                 lab.InjectFault(host, fault);
@@ -352,6 +380,11 @@ SiteReply ServeLabApi(LabServer& lab, const LabHosts& hosts, const SiteRequest& 
                 }
                 return Json(json.EndArray().Take());
             }
+        } else if (path == "/lab/site") {
+            if (method == "POST")
+                lab.SetLatestVersion(RequiredParam(params, "latest_version"));
+            if (method == "GET" || method == "POST")
+                return Json(Site(lab));
         } else if (path == "/lab/reset") {
             if (method == "POST") {
                 lab.Reset();

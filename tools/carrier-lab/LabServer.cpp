@@ -17,6 +17,7 @@
 #include "carrier-lab/LabApi.h"
 #include "carrier-lab/LabCertificates.h"
 #include "carrier-lab/LabHosts.h"
+#include "carrier-lab/LabSigning.h"
 #include "carrier-lab/LabState.h"
 #include "carrier-lab/MakerSite.h"
 #include "contacts/Contact.h"
@@ -146,6 +147,35 @@ int AcceptAnyClientCertificate(int, X509_STORE_CTX*) {
     return 1;
 }
 
+// The answer's body as a faulty network path would deliver it.
+void SetFaultyContent(httplib::Response& response, FaultKind kind, SiteReply reply) {
+    auto body = std::make_shared<std::string>(std::move(reply.body));
+    const std::size_t half = body->size() / 2;
+    if (kind == FaultKind::Tamper) {
+        if (!body->empty())
+            (*body)[half] = static_cast<char>((*body)[half] ^ 0x01);
+        response.set_content(*body, reply.contentType.c_str());
+    } else if (kind == FaultKind::Short) {
+        // The whole length is announced; returning false after half of it ends the connection.
+        response.set_content_provider(
+            body->size(), reply.contentType,
+            [body, half](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                if (offset >= half)
+                    return false;
+                return sink.write(body->data() + offset, std::min(length, half - offset));
+            });
+    } else {
+        // No length: the end of the connection is the end of the body.
+        response.set_content_provider(
+            reply.contentType, [body, half](std::size_t offset, httplib::DataSink& sink) {
+                if (offset < half)
+                    return sink.write(body->data() + offset, half - offset);
+                sink.done();
+                return true;
+            });
+    }
+}
+
 void IgnoreSigpipe() {
     // A peer that hangs up mid-answer must not end the process.
     struct sigaction current {};
@@ -250,6 +280,7 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
     int siteCode = m_hosts.SiteOf(site.host);
     std::optional<SiteReply> reply;
     bool drop = false;
+    std::optional<FaultKind> bodyFault;  // applied to the answer once it is made
     try {
         if (!tls && siteCode == kNoSite && IsLabApiPath(site.path)) {
             // Inspection calls are printed but kept out of the request log they inspect.
@@ -274,7 +305,7 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
                 }
             }
             if (!reply) {
-                if (std::optional<Fault> fault = m_state.TakeFault(site.host, false)) {
+                if (std::optional<Fault> fault = m_state.TakeFault(site.host, false, site.path)) {
                     entry.fault += (entry.fault.empty() ? "" : "; ") + DescribeFault(*fault);
                     switch (fault->kind) {
                         case FaultKind::Delay:
@@ -293,6 +324,11 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
                             drop = true;
                             break;
                         case FaultKind::ClientCertificate:
+                            break;
+                        case FaultKind::Short:
+                        case FaultKind::Cut:
+                        case FaultKind::Tamper:
+                            bodyFault = fault->kind;
                             break;
                     }
                 }
@@ -324,7 +360,11 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
     }
     response.status = reply->status;
     for (const auto& [name, value] : reply->headers) response.set_header(name, value);
-    response.set_content(reply->body, reply->contentType.c_str());
+    if (bodyFault) {
+        SetFaultyContent(response, *bodyFault, std::move(*reply));
+    } else {
+        response.set_content(reply->body, reply->contentType.c_str());
+    }
 }
 
 SiteReply LabServer::Impl::Serve(int site, const SiteRequest& request) {
@@ -429,7 +469,15 @@ LabPorts LabServer::Impl::Start(const LabOptions& options) {
     }
     std::string latest =
         options.latestVersion.empty() ? LoadString(IDS_VERSION) : options.latestVersion;
-    m_maker = std::make_unique<MakerSite>(m_state, m_hosts, latest, m_ports.http, options.stateDir);
+    LabSigning signing = LabSigning::LoadOrCreate(options.stateDir);
+    if (signing.PublicKey() != LoadString(IDS_UPGRADE_PUBLIC_KEY) && options.logLine) {
+        options.logLine("quillo-lab: warning: the signing key in " +
+                        LabSigning::SigningKeyFile(options.stateDir).string() +
+                        " is not the one this build's deployment trusts; its installer will be "
+                        "refused");
+    }
+    m_maker = std::make_unique<MakerSite>(m_state, m_hosts, latest, m_ports.http, options.stateDir,
+                                          std::move(signing));
     m_state.SetStopping(false);
     Listen(*m_http, m_httpThread);
     Listen(*m_https, m_httpsThread);
@@ -497,6 +545,20 @@ CounterState LabServer::Counter() const {
 
 std::vector<InstallerRun> LabServer::InstallerRuns() const {
     return m_impl->m_maker ? m_impl->m_maker->InstallerRuns() : std::vector<InstallerRun>{};
+}
+
+std::string LabServer::LatestVersion() const {
+    return m_impl->m_maker ? m_impl->m_maker->LatestVersion() : std::string();
+}
+
+void LabServer::SetLatestVersion(const std::string& version) {
+    if (!m_impl->m_maker)
+        throw LabError("the lab is not running");
+    m_impl->m_maker->SetLatestVersion(version);
+}
+
+std::string LabServer::SigningPublicKey() const {
+    return m_impl->m_maker ? m_impl->m_maker->Signing().PublicKey() : std::string();
 }
 
 void LabServer::InjectFault(const std::string& host, const Fault& fault) {

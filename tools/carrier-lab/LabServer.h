@@ -68,13 +68,17 @@ struct CounterState {
     std::int64_t reports = 0;
 };
 
-enum class FaultKind { Status, EmptyBody, Delay, Drop, ClientCertificate };
+// Short: the answer announces its whole length and ends after half the body. Cut: the answer
+// has no length and ends after half the body, so only the content can tell. Tamper: one byte
+// of the body is changed on the way, the length kept.
+enum class FaultKind { Status, EmptyBody, Delay, Drop, ClientCertificate, Short, Cut, Tamper };
 
 // Applies to the next `count` requests to one host (a client-certificate demand: to the next
-// `count` TLS handshakes naming that host).
+// `count` TLS handshakes naming that host), or only to those for `path` when it is given.
 struct Fault {
     FaultKind kind = FaultKind::Status;
     int count = 1;
+    std::string path = {};                  // empty: any path
     int status = 500;                       // Status
     std::chrono::milliseconds delay{1000};  // Delay; the request is then served as usual
 };
@@ -121,6 +125,12 @@ public:
     std::vector<LogEntry> Log() const;
     CounterState Counter() const;
     std::vector<InstallerRun> InstallerRuns() const;
+
+    // The version the maker's home page names (at start the option's, or the program's own).
+    std::string LatestVersion() const;
+    void SetLatestVersion(const std::string& version);
+    // The public key the installer's signature verifies with, as a deployment file holds it.
+    std::string SigningPublicKey() const;
 
     void InjectFault(const std::string& host, const Fault& fault);
     std::vector<PendingFault> PendingFaults() const;

@@ -129,10 +129,12 @@ void LabState::AddFault(const std::string& host, const Fault& fault) {
     m_faults.push_back({host, fault});
 }
 
-std::optional<Fault> LabState::TakeFault(const std::string& host, bool handshake) {
+std::optional<Fault> LabState::TakeFault(const std::string& host, bool handshake,
+                                         const std::string& path) {
     std::lock_guard lock(m_mutex);
     auto it = std::find_if(m_faults.begin(), m_faults.end(), [&](const PendingFault& p) {
-        return p.host == host && (p.fault.kind == FaultKind::ClientCertificate) == handshake;
+        return p.host == host && (p.fault.kind == FaultKind::ClientCertificate) == handshake &&
+               (p.fault.path.empty() || p.fault.path == path);
     });
     if (it == m_faults.end())
         return std::nullopt;

@@ -44,9 +44,10 @@ public:
     CounterState Counter() const;
 
     void AddFault(const std::string& host, const Fault& fault);
-    // Takes one use of the first pending fault for the host: a client-certificate demand when
-    // `handshake`, any other kind otherwise.
-    std::optional<Fault> TakeFault(const std::string& host, bool handshake);
+    // Takes one use of the first pending fault for the host (and `path`, for a fault bound to
+    // one): a client-certificate demand when `handshake`, any other kind otherwise.
+    std::optional<Fault> TakeFault(const std::string& host, bool handshake,
+                                   const std::string& path = {});
     std::vector<PendingFault> PendingFaults() const;
     void ClearFaults();
 

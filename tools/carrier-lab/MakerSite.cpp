@@ -25,14 +25,26 @@ std::string ShellQuoted(const std::string& text) {
 }  // namespace
 
 MakerSite::MakerSite(LabState& state, const LabHosts& hosts, std::string latestVersion,
-                     std::uint16_t httpPort, std::filesystem::path stateDir)
+                     std::uint16_t httpPort, std::filesystem::path stateDir, LabSigning signing)
     : m_state(state),
       m_hosts(hosts),
-      m_latestVersion(std::move(latestVersion)),
       m_httpPort(httpPort),
-      m_stateDir(std::move(stateDir)) {}
+      m_stateDir(std::move(stateDir)),
+      m_signing(std::move(signing)),
+      m_latestVersion(std::move(latestVersion)) {}
+
+std::string MakerSite::LatestVersion() const {
+    std::lock_guard lock(m_mutex);
+    return m_latestVersion;
+}
+
+void MakerSite::SetLatestVersion(std::string version) {
+    std::lock_guard lock(m_mutex);
+    m_latestVersion = std::move(version);
+}
 
 std::string MakerSite::HomePage() const {
+    const std::string latest = LatestVersion();
     // The client takes the first occurrence of each key, so "Site_URL" must come before
     // "Site_URL_Text", and no key may appear earlier in the page.
     std::string page =
@@ -42,7 +54,7 @@ std::string MakerSite::HomePage() const {
         {"Site_URL_Text", LoadString(IDS_SITE_URL_TEXT)},
         {"Paypal_URL", m_hosts.DonateUrl(m_httpPort)},
         {"Donate_Address", LoadString(IDS_DONATE_ADDRESS)},
-        {"Quillo_Latest_Version", m_latestVersion},
+        {"Quillo_Latest_Version", latest},
         {"Quillo_Download_URL", m_hosts.DownloadLocation(m_httpPort)},
     };
     for (const auto& [key, value] : values) {
@@ -51,7 +63,7 @@ std::string MakerSite::HomePage() const {
     page +=
         "</head>\r\n<body>\r\n<h1>Quillo</h1>\r\n<p>A desktop text messenger. The latest version "
         "is " +
-        m_latestVersion + ".</p>\r\n<p><a href=\"" + m_hosts.DownloadPath() +
+        latest + ".</p>\r\n<p><a href=\"" + m_hosts.DownloadPath() +
         "\">Get the installer</a></p>\r\n</body>\r\n</html>\r\n";
     return page;
 }
@@ -95,6 +107,10 @@ SiteReply MakerSite::Serve(const SiteRequest& request) {
             reply.contentType = "application/octet-stream";
             reply.body = InstallerScript();
             reply.notes.push_back("installer downloaded");
+        } else if (request.target == m_hosts.DownloadPath() + ".sig") {
+            ExpectGet(request);
+            reply.contentType = "text/plain";
+            reply.body = m_signing.Sign(InstallerScript()) + "\n";
         } else {
             return NotFound(request);
         }

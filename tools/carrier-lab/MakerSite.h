@@ -1,12 +1,14 @@
 #pragma once
 // The maker's site: the home page with the six values in HTML comments, the message counter,
-// the donation page and the installer download.
+// the donation page, the installer download and its signature (the download path + ".sig").
 
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "carrier-lab/LabHosts.h"
+#include "carrier-lab/LabSigning.h"
 #include "carrier-lab/SiteRequest.h"
 
 namespace lab {
@@ -16,7 +18,7 @@ class LabState;
 class MakerSite {
 public:
     MakerSite(LabState& state, const LabHosts& hosts, std::string latestVersion,
-              std::uint16_t httpPort, std::filesystem::path stateDir);
+              std::uint16_t httpPort, std::filesystem::path stateDir, LabSigning signing);
 
     SiteReply Serve(const SiteRequest& request);
 
@@ -28,14 +30,21 @@ public:
     std::string InstallerScript() const;
     std::string HomePage() const;
 
+    // The version the home page names; switchable while the lab runs.
+    std::string LatestVersion() const;
+    void SetLatestVersion(std::string version);
+    const LabSigning& Signing() const { return m_signing; }
+
 private:
     SiteReply Count(const SiteRequest& request);
 
     LabState& m_state;
     const LabHosts& m_hosts;
-    std::string m_latestVersion;
     std::uint16_t m_httpPort;
     std::filesystem::path m_stateDir;
+    LabSigning m_signing;
+    mutable std::mutex m_mutex;
+    std::string m_latestVersion;
 };
 
 }  // namespace lab
