@@ -25,6 +25,7 @@
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
 #include "net/FormRequest.h"
+#include "service/CounterReport.h"
 
 namespace {
 
@@ -171,6 +172,8 @@ void BM_DeliveryOverhead(benchmark::State& state) {
         const double sent = Seconds(Clock::now() - start);
         programTime += sent;
         state.SetIterationTime(sent);
+        // The counter reports go on beside the batch; the replay sends them too.
+        WaitForCounterReports(std::chrono::seconds(60));
         const auto log = lab->Log();
         requests = log.size();
 
