@@ -12,7 +12,9 @@
 #include "carrier-lab/LabServer.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
+#include "support/TestWindow.h"
 #include "ui/MainWindowFixture.h"
+#include "ui/QtUiServices.h"
 
 using namespace std::chrono_literals;
 
@@ -142,4 +144,24 @@ TEST_F(SendEndToEnd, ALongMessageArrivesAsItsPartsInOrder) {
     EXPECT_TRUE(inbox.back().text.starts_with("(cont)..."));
     EXPECT_EQ(AppSettings().MessageCount, static_cast<int>(inbox.size()));
     EXPECT_TRUE(NoProtocolError());
+}
+
+// The upgrade as the new-version dialog asks for it (a recording window stands in for the
+// dialog here): the installer is downloaded, started for real, and the program closes and saves.
+TEST_F(SendEndToEnd, AnAcceptedUpgradeRunsTheInstallerAndTheProgramClosesAndSaves) {
+    InstallUiServices(std::make_shared<QtUiServices>());
+    CMainDlg& w = Open();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !AppSettings().SiteInfo().DownloadUrl.empty(); }));
+    TestWindow upgradeDialog;
+    PostToTarget(PostTarget::CoreThread, WM_APP_UPGRADE, WindowRef(upgradeDialog.Endpoint()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 20000));
+    EXPECT_EQ(upgradeDialog.MessageIds().back(), WM_APP_SHUTDOWN);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !lab.InstallerRuns().empty(); }, 10000));
+    ASSERT_EQ(lab.InstallerRuns().size(), 1u);
+    EXPECT_EQ(lab.InstallerRuns()[0].arguments, "/SILENT");
+
+    EXPECT_FALSE(std::filesystem::exists(dir / "Quillo.bin"));
+    CloseWindow();  // as the application's end does once the window has closed
+    EXPECT_TRUE(std::filesystem::exists(dir / "Quillo.bin"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "QuilloUpgrade.exe"));
 }
