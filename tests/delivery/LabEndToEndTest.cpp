@@ -16,6 +16,7 @@
 #include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 #include "support/CoreTestEnvironment.h"
+#include "support/InProcessLab.h"
 #include "support/TempDir.h"
 #include "support/TestWindow.h"
 
@@ -36,14 +37,8 @@ class LabDeliveryTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        SetCertificateStoreRootForTests(m_temp / "certs");
         inet::ClearCookiesForTests();
-        lab::LabOptions options;
-        options.httpPort = 0;
-        options.httpsPort = 0;
-        options.stateDir = m_temp / "state";
-        m_lab.Start(options);
-        m_lab.ApplyStringOverrides();
+        m_lab.Start(m_temp.path());
         m_window.RegisterAsMainWindow();
         m_queue = StartWorker<CQueueThread>(PostTarget::QueueThread);
         m_core = StartWorker<CCoreThread>(PostTarget::CoreThread);
@@ -55,7 +50,6 @@ protected:
         EXPECT_TRUE(StopWorker(PostTarget::CoreThread, m_core));
         m_lab.Stop();
         inet::ResetNetworkTimeoutsForTests();
-        SetCertificateStoreRootForTests({});
         CoreTest::TearDown();
     }
 
@@ -97,7 +91,7 @@ protected:
     }
 
     TempDir m_temp;
-    lab::LabServer m_lab;
+    InProcessLab m_lab;
     TestWindow m_window;
     std::shared_ptr<CQueueThread> m_queue;
     std::shared_ptr<CCoreThread> m_core;

@@ -6,13 +6,12 @@
 #include <atomic>
 #include <thread>
 
-#include "base/Paths.h"
-#include "carrier-lab/LabServer.h"
 #include "delivery/CoreThread.h"
 #include "net/Internet.h"
 #include "service/SiteCheck.h"
 #include "service/SiteInfo.h"
 #include "support/CoreTestEnvironment.h"
+#include "support/InProcessLab.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 #include "support/TestWindow.h"
@@ -25,19 +24,11 @@ class SiteServiceTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        SetCertificateStoreRootForTests(m_temp / "certs");
-        lab::LabOptions options;
-        options.httpPort = 0;
-        options.httpsPort = 0;
-        options.stateDir = m_temp / "state";
-        m_lab.Start(options);
-        m_lab.ApplyStringOverrides();
+        m_lab.Start(m_temp.path());
         m_window.RegisterAsMainWindow();
     }
     void TearDown() override {
-        m_lab.Stop();
         inet::ResetNetworkTimeoutsForTests();
-        SetCertificateStoreRootForTests({});
         CoreTest::TearDown();
     }
 
@@ -56,7 +47,7 @@ protected:
     static SiteInfoValues Defaults() { return ReadSiteInfoValues(CSiteInfo(std::string())); }
 
     TempDir m_temp;
-    lab::LabServer m_lab;
+    InProcessLab m_lab;
     TestWindow m_window;
 };
 

@@ -13,13 +13,12 @@
 #include <functional>
 #include <thread>
 
-#include "base/Paths.h"
-#include "carrier-lab/LabServer.h"
 #include "carrier-lab/LabSigning.h"
 #include "delivery/CoreThread.h"
 #include "net/Internet.h"
 #include "service/Upgrade.h"
 #include "support/CoreTestEnvironment.h"
+#include "support/InProcessLab.h"
 #include "support/TempDir.h"
 #include "support/TestHttpServer.h"
 #include "support/TestWindow.h"
@@ -58,13 +57,7 @@ class UpgradeTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        SetCertificateStoreRootForTests(m_temp / "certs");
-        lab::LabOptions options;
-        options.httpPort = 0;
-        options.httpsPort = 0;
-        options.stateDir = m_temp / "state";
-        m_lab.Start(options);
-        m_lab.ApplyStringOverrides();
+        m_lab.Start(m_temp.path());
         fs::create_directories(m_temp / "program");
         AppSettings().ExeDirectory = m_temp / "program" / "";
         m_main.RegisterAsMainWindow();
@@ -73,9 +66,7 @@ protected:
         m_path = m_location.substr(m_location.find('/'));
     }
     void TearDown() override {
-        m_lab.Stop();
         inet::ResetNetworkTimeoutsForTests();
-        SetCertificateStoreRootForTests({});
         CoreTest::TearDown();
     }
 
@@ -123,7 +114,7 @@ protected:
     }
 
     TempDir m_temp;
-    lab::LabServer m_lab;
+    InProcessLab m_lab;
     TestWindow m_dialog;
     TestWindow m_main;
     std::string m_location;  // the lab's installer: host:port/path

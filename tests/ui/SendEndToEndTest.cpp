@@ -12,6 +12,7 @@
 #include "carrier-lab/LabServer.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
+#include "support/InProcessLab.h"
 #include "support/TestWindow.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/QtUiServices.h"
@@ -24,13 +25,7 @@ class SendEndToEnd : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        SetCertificateStoreRootForTests(dir / "certs");
-        lab::LabOptions options;
-        options.httpPort = 0;
-        options.httpsPort = 0;
-        options.stateDir = dir / "lab";
-        ASSERT_NO_THROW(lab.Start(options));
-        lab.ApplyStringOverrides();
+        ASSERT_NO_THROW(lab.Start(dir.path()));
 
         AppSettings().CounterReported = 1;  // keep the start-up report out of the counter
         queue = std::make_shared<CQueueThread>();
@@ -51,7 +46,6 @@ protected:
             worker->Join(10s);
         }
         lab.Stop();
-        SetCertificateStoreRootForTests({});
         MainWindowTest::TearDown();
     }
 
@@ -81,7 +75,7 @@ protected:
         return true;
     }
 
-    lab::LabServer lab;
+    InProcessLab lab;
     std::shared_ptr<CQueueThread> queue;
     std::shared_ptr<CCoreThread> core;
 };

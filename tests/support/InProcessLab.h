@@ -1,0 +1,28 @@
+#pragma once
+// The carrier lab in the test process: ephemeral ports, its state and the program's certificate
+// stores in the test's folder, and the program's hosts pointed at it. For tests that link
+// quillo_lab.
+
+#include <filesystem>
+
+#include "base/Paths.h"
+#include "carrier-lab/LabServer.h"
+
+class InProcessLab : public lab::LabServer {
+public:
+    InProcessLab() = default;
+    ~InProcessLab() {
+        Stop();
+        SetCertificateStoreRootForTests({});
+    }
+
+    void Start(const std::filesystem::path& dir) {
+        SetCertificateStoreRootForTests(dir / "certs");
+        lab::LabOptions options;
+        options.httpPort = 0;
+        options.httpsPort = 0;
+        options.stateDir = dir / "state";
+        lab::LabServer::Start(options);
+        ApplyStringOverrides();
+    }
+};
