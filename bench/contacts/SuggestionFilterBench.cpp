@@ -22,10 +22,9 @@ const char* const kPrefixes[] = {"m", "mar"};  // typed in lower case, as a user
 
 // Names in random order, as a book that was never sorted hands them over.
 std::vector<std::string> MakeNames() {
-    static const char* const kFirst[] = {"Maria", "Mark",   "Mohammed", "Ann",   "Bob",
-                                         "Carla", "Dmitri", "Eve",      "Fran",  "Gus",
-                                         "Hana",  "Ivan",   "Jo",       "Karim", "Lena",
-                                         "Marta", "Nils",   "Olga",     "Pia",   "Ravi"};
+    static const char* const kFirst[] = {
+        "Maria", "Mark", "Mohammed", "Ann",   "Bob",  "Carla", "Dmitri", "Eve",  "Fran", "Gus",
+        "Hana",  "Ivan", "Jo",       "Karim", "Lena", "Marta", "Nils",   "Olga", "Pia",  "Ravi"};
     static const char* const kLast[] = {"Smith", "Nguyen", "Okafor", "Jensen", "Alvarez",
                                         "Kim",   "Marsh",  "Moreau", "Silva",  "Weber"};
     std::uint32_t seed = 12345;
@@ -89,10 +88,9 @@ void BM_Filter(benchmark::State& state) {
 void BM_RefillAndFirstFilter(benchmark::State& state) {
     std::vector<std::string> names = Names();
     if (state.range(0) == 1)
-        std::sort(names.begin(), names.end(),
-                  [](const std::string& a, const std::string& b) {
-                      return UpperCase(a) < UpperCase(b);
-                  });
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return UpperCase(a) < UpperCase(b);
+        });
     for (auto _ : state) {
         CSuggestionFilter filter;
         for (const std::string& name : names) filter.Add(name);

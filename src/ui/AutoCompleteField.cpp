@@ -11,29 +11,27 @@
 
 namespace {
 
-std::optional<SelectionMove> MoveForKey(int key, bool allKeys) {
-    switch (key) {
-        case Qt::Key_Up:
-            return SelectionMove::Up;
-        case Qt::Key_Down:
-            return SelectionMove::Down;
-        default:
-            break;
+struct KeyMove {
+    int key;
+    SelectionMove move;
+    bool inCombo;  // a combo box keeps the others for its edit part
+};
+
+constexpr KeyMove kKeyMoves[] = {
+    {Qt::Key_Up, SelectionMove::Up, true},
+    {Qt::Key_Down, SelectionMove::Down, true},
+    {Qt::Key_PageUp, SelectionMove::PageUp, false},
+    {Qt::Key_PageDown, SelectionMove::PageDown, false},
+    {Qt::Key_Home, SelectionMove::Home, false},
+    {Qt::Key_End, SelectionMove::End, false},
+};
+
+std::optional<SelectionMove> MoveForKey(int key, bool combo) {
+    for (const KeyMove& k : kKeyMoves) {
+        if (k.key == key && (k.inCombo || !combo))
+            return k.move;
     }
-    if (!allKeys)
-        return std::nullopt;
-    switch (key) {
-        case Qt::Key_PageUp:
-            return SelectionMove::PageUp;
-        case Qt::Key_PageDown:
-            return SelectionMove::PageDown;
-        case Qt::Key_Home:
-            return SelectionMove::Home;
-        case Qt::Key_End:
-            return SelectionMove::End;
-        default:
-            return std::nullopt;
-    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -133,8 +131,7 @@ bool CAutoCompleteField::OnKeyDown(const QKeyEvent& key) {
         m_list->HideList();
         return true;
     }
-    // A combo box keeps Page Up, Page Down, Home and End for its edit part.
-    const auto move = MoveForKey(code, m_kind == EditKind);
+    const auto move = MoveForKey(code, m_kind == ComboKind);
     if (!move)
         return false;
     m_list->MoveSelection(*move);

@@ -22,8 +22,7 @@ class CAutoCompleteField : public QObject {
 public:
     // What the wrapped control is.
     enum Kind { Detached = -1, EditKind = 1, ComboKind = 2 };
-    // The notification the field sends its window (lParam: the control's identifier).
-    static constexpr int kNotifyMessage = 0x08B0;
+    // The codes of the notification the field sends (with its control's identifier).
     static constexpr int kSuggestionCopied = 0x100;
     static constexpr int kTextChanged = 0x400;
 
@@ -49,8 +48,8 @@ public:
     void TakeSelection();
 
 signals:
-    // kNotifyMessage with kTextChanged after the user changed the text, kSuggestionCopied
-    // after a suggestion was copied in.
+    // kTextChanged after the user changed the text, kSuggestionCopied after a suggestion was
+    // copied in. The main window has no use for it; other windows may.
     void Notify(int code, int controlId);
 
 protected:
