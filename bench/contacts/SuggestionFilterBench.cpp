@@ -110,10 +110,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("%d names; filter against the raw scan (goal: ratio <= 2, under %.0f ms):\n",
                 kNames, kFrameMs);
+    const char* const args[] = {"/0", "/1"};
     for (int i = 0; i < 2; ++i) {
-        const std::string arg = "/" + std::to_string(i);
-        const double scan = reporter.cpuTimes["BM_RawPrefixScan" + arg];
-        const double filter = reporter.cpuTimes["BM_Filter" + arg];
+        const double scan = reporter.cpuTimes[std::string("BM_RawPrefixScan") + args[i]];
+        const double filter = reporter.cpuTimes[std::string("BM_Filter") + args[i]];
         std::printf("  \"%s\": filter %.2f us, scan %.1f us (cpu), ratio %.4f\n", kPrefixes[i],
                     filter, scan, scan > 0 ? filter / scan : 0.0);
     }
