@@ -23,9 +23,9 @@ int ScrollBarExtent(const QWidget* widget) {
 
 }  // namespace
 
+// A tool-tip kind of window: no frame, kept on top, and never activated by the window manager
+// (nor by the offscreen platform the tests run on), so the field keeps the focus.
 CSuggestionList::CSuggestionList(CAutoCompleteField& owner, QWidget* control)
-    // A tool-tip kind of window: no frame, kept on top, and never activated by the window
-    // manager (nor by the offscreen platform the tests run on), so the field keeps the focus.
     : QWidget(control, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
       m_owner(owner),
