@@ -86,6 +86,23 @@ TEST_F(InspectionTest, InboxesAndPhonesAsJson) {
     EXPECT_EQ(m_client.Get(Url(IDS_ALLTEL_HOST, "/lab/log")).status, 404);
 }
 
+TEST_F(InspectionTest, OwnPageShowsMessagesEscapedAndMarksProtocolErrors) {
+    Job markup = kJob;
+    markup.text = "<script>alert(1)</script> & Caf\xE9";
+    SendAllTel(AllTelForm(markup));
+    Fields reordered = AllTelForm(kJob);
+    std::swap(reordered[0], reordered[1]);
+    SendAllTel(reordered);
+
+    HttpAnswer page = m_client.Get(ApiUrl("/"));
+    EXPECT_EQ(page.status, 200);
+    EXPECT_TRUE(Contains(page.body, "&lt;script&gt;alert(1)&lt;/script&gt; &amp; Caf\u00e9"));
+    EXPECT_FALSE(Contains(page.body, "<script>"));
+    EXPECT_TRUE(Contains(page.body, "5551234561"));
+    EXPECT_TRUE(Contains(page.body, "class=\"error\">protocol error:"));
+    EXPECT_EQ(m_lab.Log().size(), 2u);  // reading the page is not a request it lists
+}
+
 TEST_F(InspectionTest, ResetEmptiesInboxesLogCounterAndFaults) {
     SendAllTel();
     m_client.PostBody("http://" + LoadString(IDS_SERVICE_HOST) + "/count.php", "counterID=1&sum=5");
