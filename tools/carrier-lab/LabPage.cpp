@@ -47,8 +47,9 @@ std::string Phones(const std::vector<InboxMessage>& messages) {
                 from += (from.empty() ? "" : ", ") + m->replyNumber;
             if (!m->replyEmail.empty())
                 from += (from.empty() ? "" : ", ") + m->replyEmail;
-            html += "<div class=\"meta\">" + Escaped(m->time) + (from.empty() ? "" : " &middot; from ") +
-                    Escaped(from) + "</div><div class=\"text\">" + Escaped(m->text) + "</div>\n";
+            html += "<div class=\"meta\">" + Escaped(m->time) +
+                    (from.empty() ? "" : " &middot; from ") + Escaped(from) +
+                    "</div><div class=\"text\">" + Escaped(m->text) + "</div>\n";
         }
         html += "</div>\n";
     }
@@ -65,7 +66,8 @@ std::string RequestLog(const std::vector<LogEntry>& log) {
         const LogEntry& e = log[i];
         std::string notes;
         if (!e.protocolError.empty())
-            notes += "<span class=\"error\">protocol error: " + Escaped(e.protocolError) + "</span> ";
+            notes +=
+                "<span class=\"error\">protocol error: " + Escaped(e.protocolError) + "</span> ";
         if (!e.fault.empty())
             notes += "fault: " + Escaped(e.fault) + " ";
         for (const auto& n : e.notes) notes += Escaped(n) + " ";
@@ -92,8 +94,9 @@ std::string RenderLabPage(const LabServer& lab) {
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<meta http-equiv=\"refresh\" content=\"3\">\n<title>Quillo carrier lab</title>\n";
     html += kStyle;
-    html += "\n</head>\n<body>\n<h1>Quillo carrier lab</h1>\n"
-            "<p class=\"meta\">Refreshes every 3 seconds. JSON: <a href=\"/lab/\">/lab/</a></p>\n";
+    html +=
+        "\n</head>\n<body>\n<h1>Quillo carrier lab</h1>\n"
+        "<p class=\"meta\">Refreshes every 3 seconds. JSON: <a href=\"/lab/\">/lab/</a></p>\n";
     html += "<h2>Phones</h2>\n" + Phones(lab.AllMessages());
     html += "<h2>Message counter</h2>\n<p>" + std::to_string(counter.total) + " sent in " +
             std::to_string(counter.reports) + " reports</p>\n";
