@@ -9,6 +9,8 @@ packages=(
   libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation xvfb xauth
+  librsvg2-bin desktop-file-utils appstream groff-base file
+  dpkg-dev fakeroot lintian chromium
 )
 
 missing=()

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "RatioReporter.h"
 #include "res/StringTable.h"
 #include "storage/AppSettings.h"
 #include "storage/ScrambledArchive.h"
@@ -101,23 +102,6 @@ void BM_SaveLoadFile(benchmark::State& state) {
 BENCHMARK(BM_ZlibOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveLoadFile)->Unit(benchmark::kMillisecond);
-
-// Prints the runs as usual and keeps their times for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            realTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
-            cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> realTimes;
-    std::map<std::string, double> cpuTimes;
-};
 
 }  // namespace
 

@@ -29,9 +29,17 @@ fs::path UserDataDirectory() {
     return base / "quillo" / "";
 }
 
+bool IsInstalledCopy(const fs::path& exeDirectory) {
+    // An installed program sits in <prefix>/bin beside <prefix>/share/metainfo/<id>.metainfo.xml;
+    // its folder may be writable (root), but it is shared, not a portable copy's own.
+    std::error_code ec;
+    return fs::exists(exeDirectory / ".." / "share" / "metainfo" / (QUILLO_APP_ID ".metainfo.xml"),
+                      ec);
+}
+
 fs::path DataDirectory(const fs::path& exeDirectory) {
     fs::path own = exeDirectory.empty() ? fs::path(".") : exeDirectory;
-    if (::access(own.c_str(), W_OK) == 0)
+    if (::access(own.c_str(), W_OK) == 0 && !IsInstalledCopy(own))
         return exeDirectory;
     fs::path user = UserDataDirectory();
     std::error_code ec;

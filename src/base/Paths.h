@@ -8,8 +8,11 @@
 // it cannot be read.
 std::filesystem::path FindExeDirectory();
 
+// True for a copy installed under a prefix (see the install layout), writable or not.
+bool IsInstalledCopy(const std::filesystem::path& exeDirectory);
+
 // The folder for the settings file and the downloaded upgrade: the program's own folder when it
-// is writable (a portable copy keeps everything beside itself), otherwise
+// is writable and not an installed copy (a portable copy keeps everything beside itself), otherwise
 // $XDG_DATA_HOME/quillo/ (default ~/.local/share/quillo/), created on demand.
 std::filesystem::path DataDirectory(const std::filesystem::path& exeDirectory);
 

@@ -1,5 +1,5 @@
 #pragma once
-// The application icon, drawn at the sizes window managers ask for.
+// The application icon at the sizes window managers ask for, made from src/res/icons/quillo.svg.
 
 #include <QIcon>
 

@@ -22,6 +22,7 @@
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/AppIcon.h"
+#include "ui/AutoCompleteField.h"
 #include "ui/DialogUnits.h"
 #include "ui/GuiText.h"
 #include "ui/PopupComboBox.h"
@@ -117,6 +118,7 @@ void CMainDlg::CreateControls() {
     // Controls in the template's order, which is also the tab order.
     Static(this, QStringLiteral("To :"), DialogRect(8, 10, 19, 12), Qt::AlignRight);
     m_to = Place(new CPopupComboBox(this), 1002, DialogRect(32, 8, 135, 12));
+    m_toCompletion = new CAutoCompleteField(m_to);
     Static(this, QStringLiteral("From :"), DialogRect(6, 27, 21, 12), Qt::AlignRight);
     m_from = Place(new CPopupComboBox(this), 1007, DialogRect(32, 25, 135, 12));
     m_message = Place(new QPlainTextEdit(this), 1004, DialogRect(6, 43, 160, 121));
@@ -192,6 +194,9 @@ void CMainDlg::OnInitDialog() {
     // The stored position, applied before the window first shows.
     move(s.WindowX, s.WindowY);
     ApplyPanelStartup();
+    // Attached after this window's own key filter, so the field sees Enter first and keeps it
+    // while its list shows.
+    m_toCompletion->Attach(m_to);
     FillRecentTo();
     FillRecentFrom();
     RefreshAddressBook();
@@ -288,6 +293,8 @@ void CMainDlg::RefreshAddressBook() {
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 0; i < book.size(); ++i) book[i] = std::move(keyed[i].second);
+    m_toCompletion->ClearSuggestions();
+    for (const CContact& c : book) m_toCompletion->AddSuggestion(c.Name);
     m_list->clear();
     for (const CContact& c : book) {
         auto* row = new QTreeWidgetItem(m_list);

@@ -10,6 +10,7 @@
 #include "contacts/Contact.h"
 #include "delivery/SendFailure.h"
 
+class CAutoCompleteField;
 class CWindowEndpoint;
 class CPopupComboBox;
 class QComboBox;
@@ -43,6 +44,7 @@ public:
     QPlainTextEdit* MessageField() const { return m_message; }
     QPushButton* SendButton() const { return m_send; }
     QTreeWidget* AddressList() const { return m_list; }
+    CAutoCompleteField* ToCompletion() const { return m_toCompletion; }
 
     // The client width with the panel open; the collapsed window is 236 pixels narrower.
     static int FullClientWidth();
@@ -83,6 +85,7 @@ private:
     void ShowNewVersionDialog();
 
     CPopupComboBox* m_to = nullptr;
+    CAutoCompleteField* m_toCompletion = nullptr;  // the names offered under m_to
     CPopupComboBox* m_from = nullptr;
     QPlainTextEdit* m_message = nullptr;
     QPushButton* m_send = nullptr;

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "CarrierForms.h"
 #include "LabClient.h"
 #include "base/Paths.h"
@@ -84,6 +89,51 @@ TEST_F(InspectionTest, InboxesAndPhonesAsJson) {
     EXPECT_EQ(m_client.Request("DELETE", ApiUrl("/lab/counter"), "", {}).status, 405);
     // Inspection lives on the plain port's own host only, not on a gateway's.
     EXPECT_EQ(m_client.Get(Url(IDS_ALLTEL_HOST, "/lab/log")).status, 404);
+}
+
+TEST_F(InspectionTest, OwnPageShowsMessagesEscapedAndMarksProtocolErrors) {
+    Job markup = kJob;
+    markup.text = "<script>alert(1)</script> & Caf\xE9";
+    SendAllTel(AllTelForm(markup));
+    Fields reordered = AllTelForm(kJob);
+    std::swap(reordered[0], reordered[1]);
+    SendAllTel(reordered);
+
+    HttpAnswer page = m_client.Get(ApiUrl("/"));
+    EXPECT_EQ(page.status, 200);
+    EXPECT_TRUE(Contains(page.body, "&lt;script&gt;alert(1)&lt;/script&gt; &amp; Caf\u00e9"));
+    EXPECT_FALSE(Contains(page.body, "<script>"));
+    EXPECT_TRUE(Contains(page.body, "5551234561"));
+    EXPECT_TRUE(Contains(page.body, "class=\"error\">protocol error:"));
+    EXPECT_EQ(m_lab.Log().size(), 2u);  // reading the page is not a request it lists
+}
+
+// A real browser renders the page: the message shows as text, and a screenshot is taken.
+TEST_F(InspectionTest, OwnPageRendersInAHeadlessBrowser) {
+    Job markup = kJob;
+    markup.text = "Hello <b>lab</b>";
+    SendAllTel(AllTelForm(markup));
+    const std::filesystem::path dom = m_temp / "dom.html";
+    const std::string browser =
+        "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+        "--disable-background-networking --disable-component-update --disable-sync "
+        "--user-data-dir=" +
+        (m_temp / "profile").string();
+    ASSERT_EQ(
+        std::system((browser + " --dump-dom " + ApiUrl("/") + " > " + dom.string() + " 2>/dev/null")
+                        .c_str()),
+        0);
+    std::ifstream in(dom);
+    const std::string rendered((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_TRUE(Contains(rendered, "Hello &lt;b&gt;lab&lt;/b&gt;")) << rendered;
+    EXPECT_TRUE(Contains(rendered, "<h2>Phones</h2>"));
+
+    const std::filesystem::path shot = m_temp / "page.png";
+    ASSERT_EQ(std::system((browser + " --window-size=1000,700 --screenshot=" + shot.string() + " " +
+                           ApiUrl("/") + " >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    EXPECT_GT(std::filesystem::file_size(shot), 1000u);
 }
 
 TEST_F(InspectionTest, ResetEmptiesInboxesLogCounterAndFaults) {

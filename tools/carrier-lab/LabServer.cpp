@@ -17,6 +17,7 @@
 #include "carrier-lab/LabApi.h"
 #include "carrier-lab/LabCertificates.h"
 #include "carrier-lab/LabHosts.h"
+#include "carrier-lab/LabPage.h"
 #include "carrier-lab/LabSigning.h"
 #include "carrier-lab/LabState.h"
 #include "carrier-lab/MakerSite.h"
@@ -68,6 +69,11 @@ void DropConnection(const httplib::Request& request) {
             return;
         }
     }
+}
+
+// The JSON API and the lab's own page: what people and tests read, never a gateway.
+bool IsInspection(const SiteRequest& request) {
+    return IsLabApiPath(request.path) || (request.method == "GET" && request.path == "/");
 }
 
 std::string LowerHost(std::string host) {
@@ -217,6 +223,7 @@ private:
     void Configure(httplib::Server& server, bool tls);
     void Handle(const httplib::Request& request, httplib::Response& response, bool tls);
     SiteReply Serve(int site, const SiteRequest& request);
+    SiteReply LabPage() const;
     void LogRefused(const httplib::Request& request, const httplib::Response& response, bool tls);
     void Emit(const LogEntry& entry) const;
     bool SetUpTls(SSL_CTX& context);
@@ -282,9 +289,10 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
     bool drop = false;
     std::optional<FaultKind> bodyFault;  // applied to the answer once it is made
     try {
-        if (!tls && siteCode == kNoSite && IsLabApiPath(site.path)) {
-            // Inspection calls are printed but kept out of the request log they inspect.
-            reply = ServeLabApi(m_owner, m_hosts, site);
+        if (!tls && siteCode == kNoSite && IsInspection(site)) {
+            // Inspection calls are printed but kept out of the request log they inspect, so
+            // the page's own reloads do not fill it.
+            reply = IsLabApiPath(site.path) ? ServeLabApi(m_owner, m_hosts, site) : LabPage();
             entry.status = reply->status;
             Emit(entry);
         } else {
@@ -367,15 +375,15 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
     }
 }
 
+SiteReply LabServer::Impl::LabPage() const {
+    SiteReply reply;
+    reply.contentType = "text/html; charset=utf-8";
+    reply.body = RenderLabPage(m_owner);
+    return reply;
+}
+
 SiteReply LabServer::Impl::Serve(int site, const SiteRequest& request) {
     if (site == kNoSite) {
-        if (!request.tls && request.method == "GET" && request.path == "/") {
-            SiteReply reply;
-            reply.body = HtmlPage("Quillo carrier lab",
-                                  "<h1>Quillo carrier lab</h1>\r\n<p>Inspection: <a "
-                                  "href=\"/lab/\">/lab/</a></p>");
-            return reply;
-        }
         SiteReply reply = NotFound(request);
         reply.protocolError = "the lab has no site at host " + Quoted(request.Header("Host"));
         return reply;

@@ -16,6 +16,8 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+}  // namespace
+
 std::string Escaped(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -38,8 +40,6 @@ std::string Escaped(std::string_view text) {
     }
     return out;
 }
-
-}  // namespace
 
 std::string SiteRequest::Header(std::string_view name) const {
     for (const auto& [key, value] : headers) {

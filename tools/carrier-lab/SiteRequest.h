@@ -32,6 +32,9 @@ struct SiteReply {
     std::vector<std::string> notes;
 };
 
+// Text made safe inside HTML elements and attribute values.
+std::string Escaped(std::string_view text);
+
 // A small HTML page, lines ended with CR LF as the old servers sent them.
 std::string HtmlPage(std::string_view title, std::string_view bodyHtml);
 

@@ -19,7 +19,7 @@ constexpr const char* kUsage =
     "usage: quillo-lab [--http-port N] [--https-port N] [--state DIR] [--phones FILE]\n"
     "                  [--latest-version TEXT]\n"
     "Serves the carriers' gateways and the maker's site on 127.0.0.1 (default ports 47080 and\n"
-    "47443); inspection and fault injection under http://localhost:47080/lab/.\n";
+    "47443); watch it at http://localhost:47080/, inspect and inject faults under /lab/.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
     std::cerr << "quillo-lab: " << problem << "\n" << kUsage;
