@@ -1,9 +1,12 @@
 #include "storage/SettingsFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -117,6 +120,23 @@ fs::path PendingFilePath(const fs::path& target) {
     return pending;
 }
 
+void RemoveStalePendingFiles(const fs::path& target) {
+    // "<name>.<pid>.new" of a process that no longer runs: a save that was killed half-way.
+    const std::string prefix = target.filename().string() + ".";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(target.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.rfind(prefix, 0) != 0 ||
+            !name.ends_with(".new"))
+            continue;
+        const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        if (pid.empty() || pid.size() > 9 || !std::all_of(pid.begin(), pid.end(), ::isdigit))
+            continue;
+        if (::kill(static_cast<pid_t>(std::stol(pid)), 0) != 0 && errno == ESRCH)
+            fs::remove(entry.path(), ec);
+    }
+}
+
 void ReplaceFileAtomically(const fs::path& requested, std::string_view bytes) {
     fs::path target = requested;
     std::error_code ec;
@@ -126,6 +146,7 @@ void ReplaceFileAtomically(const fs::path& requested, std::string_view bytes) {
             target = resolved;
     }
 
+    RemoveStalePendingFiles(target);
     CPendingFile pending(PendingFilePath(target));
     CFileDescriptor file(::open(pending.path().c_str(),
                                 O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));

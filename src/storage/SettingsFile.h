@@ -14,5 +14,9 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // `target` keeps pointing where it did: the file it names is replaced.
 void ReplaceFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
+// Removes the files beside `target` that replacements of processes no longer running left
+// behind; every replacement does this first.
+void RemoveStalePendingFiles(const std::filesystem::path& target);
+
 // The file beside `target` that a replacement writes first.
 std::filesystem::path PendingFilePath(const std::filesystem::path& target);

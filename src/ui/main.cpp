@@ -10,11 +10,14 @@
 #include "base/UiServices.h"
 #include "ui/MainDlg.h"
 #include "ui/QtUiServices.h"
+#include "ui/ShutdownSignals.h"
 
 int main(int argc, char* argv[]) {
+    CShutdownSignals::InstallHandlers();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
     InstallUiServices(std::make_shared<QtUiServices>());
+    CShutdownSignals shutdownSignals;
 
     CMessengerApp app([] {
         auto dialog = std::make_unique<CMainDlg>();

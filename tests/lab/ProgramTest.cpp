@@ -1,96 +1,22 @@
 // The quillo-lab program: it reports its ports, answers, and stops cleanly on a signal.
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <regex>
 
 #include "LabClient.h"
-
-extern char** environ;
+#include "support/ChildProcess.h"
 
 namespace {
 
-class Program {
+// The lab program with its data folder in `dataHome`.
+class Program : public ChildProcess {
 public:
-    explicit Program(std::vector<std::string> args, const std::filesystem::path& dataHome) {
-        int out[2];
-        if (pipe(out) != 0)
-            throw std::runtime_error("pipe failed");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        args.insert(args.begin(), QUILLO_LAB_PROGRAM);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> env = {"XDG_DATA_HOME=" + dataHome.string(),
-                                        "HOME=" + dataHome.string()};
-        std::vector<char*> envp;
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        int rc =
-            posix_spawn(&m_pid, QUILLO_LAB_PROGRAM, &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        m_out = out[0];
-        if (rc != 0)
-            throw std::runtime_error("cannot start quillo-lab");
-    }
-    ~Program() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_out);
-    }
-
-    // Reads output until a line matches or the deadline passes; returns the line or "".
-    std::string WaitForLine(const std::regex& pattern, std::chrono::seconds deadline) {
-        auto until = std::chrono::steady_clock::now() + deadline;
-        while (true) {
-            for (auto nl = m_buffer.find('\n'); nl != std::string::npos; nl = m_buffer.find('\n')) {
-                std::string line = m_buffer.substr(0, nl);
-                m_buffer.erase(0, nl + 1);
-                m_seen += line + "\n";
-                if (std::regex_search(line, pattern))
-                    return line;
-            }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                until - std::chrono::steady_clock::now());
-            pollfd p{m_out, POLLIN, 0};
-            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
-                return "";
-            char chunk[512];
-            ssize_t n = read(m_out, chunk, sizeof chunk);
-            if (n <= 0)
-                return "";
-            m_buffer.append(chunk, static_cast<std::size_t>(n));
-        }
-    }
-
-    int Signal(int signal) {
-        kill(m_pid, signal);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    int Wait() { return Signal(0); }
-    const std::string& Seen() const { return m_seen; }
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_buffer;
-    std::string m_seen;
+    Program(std::vector<std::string> args, const std::filesystem::path& dataHome)
+        : ChildProcess(QUILLO_LAB_PROGRAM, std::move(args),
+                       {"XDG_DATA_HOME=" + dataHome.string(), "HOME=" + dataHome.string()}) {}
 };
 
 TEST(ProgramTest, ServesUntilSigtermThenStopsCleanly) {

@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <climits>
 
@@ -363,6 +365,26 @@ TEST_F(SettingsSaveFailureTest, NewFileThatCannotBeCreatedKeepsTheOldFile) {
     EXPECT_EQ(ui->MessageTexts(), std::vector<std::string>{kSaveError});
     EXPECT_EQ(ReadFileBytes(File()), old);
     EXPECT_TRUE(std::filesystem::is_directory(PendingFilePath(File())));
+}
+
+TEST_F(SettingsTest, SaveRemovesWhatKilledSavesLeftButNotALiveProcessesFile) {
+    const pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    ASSERT_GT(dead, 0);
+    waitpid(dead, nullptr, 0);
+    const auto beside = [&](const std::string& name) { return File().parent_path() / name; };
+    const std::string file = File().filename().string();
+    const std::vector<std::string> stale = {file + "." + std::to_string(dead) + ".new"};
+    const std::vector<std::string> kept = {file + "." + std::to_string(getppid()) + ".new",
+                                           file + ".x1.new",
+                                           "Other.bin." + std::to_string(dead) + ".new"};
+    for (const auto& name : stale) WriteFileBytes(beside(name), "half");
+    for (const auto& name : kept) WriteFileBytes(beside(name), "keep");
+
+    SaveSettings();
+    for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(beside(name))) << name;
+    for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(beside(name))) << name;
 }
 
 TEST_F(SettingsTest, SaveKeepsPermissionsAndSymbolicLinks) {
