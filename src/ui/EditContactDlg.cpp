@@ -1,0 +1,25 @@
+#include "ui/EditContactDlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "base/PostToTarget.h"
+#include "base/WindowEndpoint.h"
+#include "contacts/PhoneNumbers.h"
+#include "ui/GuiText.h"
+
+CEditContactDlg::CEditContactDlg(QWidget* parent, const CContact& entry, int index)
+    : CContactFieldsDlg(parent, QStringLiteral("Edit Address Book Entry"), 131), m_index(index) {
+    NameField()->setText(ToQt(entry.Name));
+    NumberField()->setText(ToQt(FormatPhoneNumber(entry.Number)));
+    // A code without a name (only an old settings file has one) selects nothing.
+    const bool known = entry.Carrier >= 0 && entry.Carrier < kCarrierCount;
+    CarrierList()->setCurrentIndex(known ? entry.Carrier : -1);
+    NameField()->setFocus();
+    NameField()->end(false);
+}
+
+void CEditContactDlg::Deliver(CContact entry) {
+    if (auto window = MainWindowEndpoint())
+        window->Send(Message{WM_APP_CONTACT_CHANGED, std::move(entry), m_index});
+}

@@ -1,0 +1,80 @@
+#include "ui/ImportAbookDlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "base/UiServices.h"
+#include "contacts/CsvImport.h"
+#include "storage/AppSettings.h"
+#include "ui/DialogUnits.h"
+#include "ui/GuiText.h"
+
+namespace {
+
+QComboBox* FieldList(QWidget* parent, int id, QRect rect) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QString::number(id));
+    list->setGeometry(rect);
+    list->setMaxVisibleItems(12);
+    return list;
+}
+
+void Label(QWidget* parent, const QString& text, QRect rect) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(rect);
+}
+
+}  // namespace
+
+CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
+    : QDialog(parent), m_file(std::move(file)) {
+    setObjectName(QStringLiteral("144"));
+    setWindowTitle(QStringLiteral("Import Address Book"));
+    setFont(DialogFont());
+    setFixedSize(DluToPixelsX(186), DluToPixelsY(84));
+
+    Label(this, QStringLiteral("Please select the fields to import:"), DialogRect(7, 7, 172, 9));
+    Label(this, QStringLiteral("Name :"), DialogRect(12, 25, 30, 9));
+    m_names = FieldList(this, 1040, DialogRect(45, 23, 134, 13));
+    Label(this, QStringLiteral("Number :"), DialogRect(12, 43, 32, 9));
+    m_numbers = FieldList(this, 1041, DialogRect(45, 41, 134, 13));
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setGeometry(DialogRect(74, 63, 50, 14));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("2"));
+    cancel->setGeometry(DialogRect(129, 63, 50, 14));
+    m_names->setAccessibleName(QStringLiteral("Name"));
+    m_numbers->setAccessibleName(QStringLiteral("Number"));
+
+    // An unreadable file leaves both lists empty; OK then asks for the name field.
+    for (const std::string& field : ReadCsvHeadings(m_file)) {
+        m_names->addItem(ToQt(field));
+        m_numbers->addItem(ToQt(field));
+    }
+    m_names->setCurrentIndex(m_names->count() > 0 ? 0 : -1);
+    m_numbers->setCurrentIndex(m_numbers->count() > 1 ? 1 : -1);
+
+    connect(ok, &QPushButton::clicked, this, &CImportAbookDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CImportAbookDlg::reject);
+}
+
+void CImportAbookDlg::accept() {
+    if (m_names->currentIndex() < 0) {
+        ShowMessageBox("Please select the field that contains the names you want to import");
+        return;
+    }
+    if (m_numbers->currentIndex() < 0) {
+        ShowMessageBox("Please select the field that contains the numbers you want to import");
+        return;
+    }
+    const CsvImportCounts counts =
+        ImportCsvFile(m_file, static_cast<std::size_t>(m_names->currentIndex()),
+                      static_cast<std::size_t>(m_numbers->currentIndex()),
+                      AppSettings().AddressBook);
+    QDialog::accept();
+    ShowMessageBox(CsvImportResultText(counts), MbButtons::Ok, MbIcon::Information);
+}
