@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "contacts/AddressBookEdits.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/Contact.h"
 #include "contacts/PhoneNumbers.h"
@@ -101,4 +102,20 @@ TEST(RecentLists, FindAndPushKeepTheMostRecentFirstWithinTheLimit) {
     EXPECT_EQ(list, (std::vector<std::string>{"d", "c", "a"}));
     PushRecent(list, "b", 5);
     EXPECT_EQ(list, (std::vector<std::string>{"b", "d", "c", "a"}));
+}
+
+TEST(AddressBookEdits, NamesGoIntoTheToTextUntilItPassesFiveHundredCharacters) {
+    const AddressBook book = {{"Ann", "", "5550000001", 0}, {"Bob", "", "5550000002", 0},
+                              {"Cy", "", "5550000003", 0}};
+    EXPECT_EQ(JoinNames(book, {0, 2}), "Ann, Cy");
+    EXPECT_EQ(JoinNames(book, {}), "");
+    EXPECT_EQ(AppendNames("", book, {1, 2}), "Bob, Cy");
+    const std::string long499(499, 'x');
+    EXPECT_EQ(AppendNames(long499, book, {0, 1}), long499 + ", Ann");
+    EXPECT_EQ(AppendNames(long499 + "x", book, {0}), long499 + "x");
+
+    AddressBook five = {{"a", "", "", 0}, {"b", "", "", 0}, {"c", "", "", 0},
+                        {"d", "", "", 0}, {"e", "", "", 0}};
+    DeleteEntries(five, {1, 3, 4});
+    EXPECT_EQ(five, (AddressBook{{"a", "", "", 0}, {"c", "", "", 0}}));
 }

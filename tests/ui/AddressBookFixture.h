@@ -51,27 +51,30 @@ protected:
     // whether one did. Polls, since sending input may run the event loop before the dialog.
     template <class D>
     void WhenDialogOpens(std::function<void(D&)> act) {
+        opened = false;
         WhenShown([act](QWidget* w) {
             auto* d = qobject_cast<D*>(w);
             if (d)
                 act(*d);
             return d != nullptr;
-        }, &QApplication::activeModalWidget);
+        }, &QApplication::activeModalWidget, m_dialogPoll);
     }
 
-    void WhenShown(std::function<bool(QWidget*)> act, QWidget* (*find)()) {
-        opened = false;
-        if (m_poll) {  // an earlier wait that saw nothing ends here
-            m_poll->stop();
-            m_poll->deleteLater();
+    // Polls for the window `find` gives until `act` takes it; an earlier poll in the same slot
+    // that saw nothing ends here.
+    void WhenShown(std::function<bool(QWidget*)> act, QWidget* (*find)(), QPointer<QTimer>& slot) {
+        if (slot) {
+            slot->stop();
+            slot->deleteLater();
         }
         auto* poll = new QTimer(dialog.get());
-        m_poll = poll;
+        slot = poll;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         QObject::connect(poll, &QTimer::timeout, [this, poll, act, find, deadline] {
             QWidget* w = find();
             if (w && act(w)) {
-                opened = true;
+                if (find == &QApplication::activeModalWidget)
+                    opened = true;
             } else if (std::chrono::steady_clock::now() < deadline) {
                 return;
             }
@@ -95,7 +98,7 @@ protected:
             }
             QTest::keyClick(menu, Qt::Key_Return);
             return true;
-        }, &QApplication::activePopupWidget);
+        }, &QApplication::activePopupWidget, m_menuPoll);
         QTest::mouseClick(List()->viewport(), Qt::RightButton, {}, RowCentre(row));
         QContextMenuEvent event(QContextMenuEvent::Mouse, RowCentre(row),
                                 List()->viewport()->mapToGlobal(RowCentre(row)));
@@ -109,5 +112,6 @@ protected:
     QStringList menuItems;
 
 private:
-    QPointer<QTimer> m_poll;
+    QPointer<QTimer> m_dialogPoll;
+    QPointer<QTimer> m_menuPoll;
 };
