@@ -1,6 +1,7 @@
 #include "contacts/AddressBookEdits.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "base/Text.h"
@@ -14,17 +15,50 @@ bool ValidRow(const AddressBook& book, int row) {
     return row >= 0 && static_cast<std::size_t>(row) < book.size();
 }
 
+// The code page's upper case of every byte, looked up rather than worked out per byte.
+const std::array<unsigned char, 256>& UpperTable() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<std::size_t>(b)] =
+                static_cast<unsigned char>(UpperCaseChar(static_cast<char>(b)));
+        return t;
+    }();
+    return table;
+}
+
+// a < b by upper-cased name, without building the upper-cased copies.
+bool UpperLess(const std::string& a, const std::string& b,
+               const std::array<unsigned char, 256>& upper) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = upper[static_cast<unsigned char>(a[i])];
+        const unsigned char y = upper[static_cast<unsigned char>(b[i])];
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
 }  // namespace
 
 void SortAddressBook(AddressBook& book) {
+    // After the first refresh the book stays in order but for what was just appended or edited:
+    // a book already in order costs one pass.
+    const auto& upper = UpperTable();
+    if (std::is_sorted(book.begin(), book.end(), [&upper](const CContact& a, const CContact& b) {
+            return UpperLess(a.Name, b.Name, upper);
+        }))
+        return;
     // Sorting keys with indices and moving each contact once keeps the cost near a plain sort
     // of the keys, even for a book of a hundred thousand entries.
     std::vector<std::pair<std::string, std::uint32_t>> keyed;
     keyed.reserve(book.size());
     for (std::size_t i = 0; i < book.size(); ++i)
         keyed.emplace_back(UpperCase(book[i].Name), static_cast<std::uint32_t>(i));
-    // std::string compares its bytes as unsigned char; the index breaks ties in stored order.
-    std::sort(keyed.begin(), keyed.end());
+    // std::string compares its bytes as unsigned char; equal names keep their stored order.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     if (std::is_sorted(keyed.begin(), keyed.end(),
                        [](const auto& a, const auto& b) { return a.second < b.second; }))
         return;

@@ -1,5 +1,6 @@
 #include "contacts/CsvImport.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "contacts/CsvLineReader.h"
@@ -11,38 +12,42 @@ bool IsTrimmed(char c) {
     return c == '"' || c == ' ';
 }
 
-void AssignTrimmed(std::string& field, std::string_view piece) {
+std::string_view Trimmed(std::string_view piece) {
     while (!piece.empty() && IsTrimmed(piece.back())) piece.remove_suffix(1);
     while (!piece.empty() && IsTrimmed(piece.front())) piece.remove_prefix(1);
-    field.assign(piece);
+    return piece;
 }
 
-std::string_view FieldAt(const std::vector<std::string>& fields, std::size_t count,
-                         std::size_t index) {
-    return index < count ? std::string_view(fields[index]) : std::string_view();
-}
-
-}  // namespace
-
-void SplitCsvLine(std::string_view line, char separator, std::vector<std::string>& fields) {
+// The fields as views into `line`: the import loop copies only the two it keeps.
+void SplitInPlace(std::string_view line, char separator, std::vector<std::string_view>& fields) {
+    fields.clear();
     while (!line.empty() && line.back() == separator) line.remove_suffix(1);
-    std::size_t count = 0;
     for (std::size_t start = 0;;) {
         const std::size_t end = line.find(separator, start);
-        if (count == fields.size())
-            fields.emplace_back();
-        AssignTrimmed(fields[count++], line.substr(start, end - start));
+        fields.push_back(Trimmed(line.substr(start, end - start)));
         if (end == std::string_view::npos)
             break;
         start = end + 1;
     }
-    fields.resize(count);
 }
 
+std::string_view FieldAt(const std::vector<std::string_view>& fields, std::size_t index) {
+    return index < fields.size() ? fields[index] : std::string_view();
+}
+
+// Room for every line that may be imported, made once: growing a book of a million entries
+// step by step copies it over and over. Capped, so that a file of empty lines costs nothing.
+void ReserveForLines(AddressBook& book, std::size_t lines) {
+    constexpr std::size_t kMostReserved = std::size_t{1} << 22;
+    book.reserve(book.size() + std::min(lines + 1, kMostReserved));
+}
+
+}  // namespace
+
 std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
-    std::vector<std::string> fields;
-    SplitCsvLine(line, separator, fields);
-    return fields;
+    std::vector<std::string_view> views;
+    SplitInPlace(line, separator, views);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::vector<std::string> ReadCsvHeadings(const std::filesystem::path& file) {
@@ -57,16 +62,19 @@ CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nam
                               std::size_t numberField, AddressBook& book) {
     CsvImportCounts counts;
     CCsvLineReader reader(file);
+    ReserveForLines(book, reader.LineFeeds());
     std::string line;
-    std::vector<std::string> fields;
+    std::vector<std::string_view> fields;
     bool first = true;
     while (reader.ReadLine(line)) {
         // Of an overlong line only its start was kept: it is not taken.
-        if (!reader.Truncated())
-            SplitCsvLine(line, ',', fields);
-        const std::size_t count = reader.Truncated() ? 0 : fields.size();
-        const std::string_view name = FieldAt(fields, count, nameField);
-        std::string number = NormalizeDigits(FieldAt(fields, count, numberField));
+        if (reader.Truncated()) {
+            fields.clear();
+        } else {
+            SplitInPlace(line, ',', fields);
+        }
+        const std::string_view name = FieldAt(fields, nameField);
+        std::string number = NormalizeDigits(FieldAt(fields, numberField));
         if (!name.empty() && number.size() == 10) {
             book.push_back(CContact{std::string(name), {}, std::move(number), CarrierAutoDetect});
             ++counts.imported;
@@ -75,6 +83,9 @@ CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nam
         }
         first = false;
     }
+    // Most lines were rejected: give back what was reserved for them.
+    if (book.capacity() > 2 * book.size())
+        book.shrink_to_fit();
     return counts;
 }
 

@@ -13,8 +13,6 @@
 // The fields of one line. Separators at the end of the line are dropped, every other one
 // splits (there is no quoting), and each field loses the double quotes and spaces at its ends.
 std::vector<std::string> SplitCsvLine(std::string_view line, char separator);
-// The same into `fields`, reusing its strings: the import loop's form.
-void SplitCsvLine(std::string_view line, char separator, std::vector<std::string>& fields);
 
 // The fields of the file's first line; none when the file cannot be read.
 std::vector<std::string> ReadCsvHeadings(const std::filesystem::path& file);

@@ -31,6 +31,9 @@ public:
     bool ReadLine(std::string& line);
     bool Truncated() const { return m_truncated; }
 
+    // The number of line feeds in the file when the encoding check went through it, else 0.
+    std::size_t LineFeeds() const { return m_lineFeeds; }
+
 private:
     struct FileCloser {
         void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -51,6 +54,7 @@ private:
     bool m_failed = false;
     bool m_eof = false;
     bool m_truncated = false;
+    std::size_t m_lineFeeds = 0;
     int m_pendingUnit = -1;  // a UTF-16 unit read ahead after an unpaired surrogate
     CsvEncoding m_encoding = CsvEncoding::Cp1252;
 };

@@ -60,8 +60,11 @@ void CAddressBookPanel::Refresh() {
     AddressBook& book = AppSettings().AddressBook;
     SortAddressBook(book);
     m_model->Reset();
-    m_controls.completion->ClearSuggestions();
-    for (const CContact& c : book) m_controls.completion->AddSuggestion(c.Name);
+    CAutoCompleteField* completion = m_controls.completion;
+    completion->SetSuggestionsStale([completion] {
+        completion->ClearSuggestions();
+        for (const CContact& c : AppSettings().AddressBook) completion->AddSuggestion(c.Name);
+    });
     QTreeView* list = m_controls.list;
     const int nameWidth = NameColumnWidth(book.size());
     list->setColumnWidth(0, nameWidth);

@@ -1,0 +1,194 @@
+// The address-book panel with 100,000 contacts, in the window itself (offscreen):
+// RefreshAddressBook against a plain std::stable_sort of the same upper-cased keys (goal: ratio
+// at most 1.5), and deleting 1,000 selected rows against erasing them from a vector (goal: at
+// most 2x).
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QTreeView>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "RatioReporter.h"
+#include "base/Text.h"
+#include "base/UiServices.h"
+#include "storage/AppSettings.h"
+#include "ui/AddressBookPanel.h"
+#include "ui/MainDlg.h"
+
+namespace {
+
+constexpr int kContacts = 100000;
+constexpr int kDeleted = 1000;
+
+// Names as people have them, in no order.
+AddressBook MakeBook() {
+    static const char* const kFirst[] = {"Maria", "mark", "Mohammed", "Ann",  "bob",
+                                         "Carla", "Dmitri", "eve",    "Fran", "Gus"};
+    static const char* const kLast[] = {"Smith", "Nguyen", "Okafor", "Jensen", "Alvarez",
+                                        "Kim",   "Marsh",  "Moreau", "Silva",  "Weber"};
+    std::mt19937 random(12345);
+    AddressBook book;
+    book.reserve(kContacts);
+    for (int i = 0; i < kContacts; ++i) {
+        book.push_back({std::string(kFirst[random() % 10]) + " " + kLast[random() % 10] + " " +
+                            std::to_string(random() % 100000),
+                        "", std::to_string(5550000000LL + i), CarrierAutoDetect});
+    }
+    return book;
+}
+
+const AddressBook& Book() {
+    static const AddressBook book = MakeBook();
+    return book;
+}
+
+const AddressBook& SortedBook() {
+    static const AddressBook sorted = [] {
+        AddressBook book = Book();
+        std::stable_sort(book.begin(), book.end(), [](const CContact& a, const CContact& b) {
+            return UpperCase(a.Name) < UpperCase(b.Name);
+        });
+        return book;
+    }();
+    return sorted;
+}
+
+// Every hundredth row: a thousand rows spread over the whole list.
+std::vector<int> DeletedRows() {
+    std::vector<int> rows;
+    for (int r = 0; r < kContacts && static_cast<int>(rows.size()) < kDeleted; r += 100)
+        rows.push_back(r);
+    return rows;
+}
+
+CMainDlg* g_window = nullptr;
+
+// The user who answers Yes to the deletion's question.
+class YesUi : public IUiServices {
+public:
+    MbResult MessageBox(const std::string&, MbButtons, MbIcon) override { return MbResult::Yes; }
+    std::optional<std::filesystem::path> ChooseFileToOpen(const std::string&) override {
+        return std::nullopt;
+    }
+    bool OpenLink(const std::string&) override { return false; }
+    bool StartProcess(const std::filesystem::path&, const std::vector<std::string>&,
+                      const std::filesystem::path&) override {
+        return false;
+    }
+};
+
+void BM_StableSortKeys(benchmark::State& state) {
+    std::vector<std::string> keys;
+    for (const CContact& c : Book()) keys.push_back(UpperCase(c.Name));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::string> work = keys;
+        state.ResumeTiming();
+        std::stable_sort(work.begin(), work.end());
+        benchmark::DoNotOptimize(work.data());
+    }
+}
+
+// range(0): 0 a book in no order, 1 a book already in order (every later refresh).
+void BM_RefreshAddressBook(benchmark::State& state) {
+    const AddressBook& source = state.range(0) == 0 ? Book() : SortedBook();
+    for (auto _ : state) {
+        state.PauseTiming();
+        AppSettings().AddressBook = source;
+        state.ResumeTiming();
+        g_window->RefreshAddressBook();
+    }
+}
+
+void BM_EraseFromVector(benchmark::State& state) {
+    const std::vector<int> rows = DeletedRows();
+    for (auto _ : state) {
+        state.PauseTiming();
+        AddressBook book = SortedBook();
+        state.ResumeTiming();
+        std::vector<bool> doomed(book.size());
+        for (int r : rows) doomed[static_cast<std::size_t>(r)] = true;
+        std::size_t i = 0;
+        book.erase(std::remove_if(book.begin(), book.end(),
+                                  [&](const CContact&) { return doomed[i++]; }),
+                   book.end());
+        benchmark::DoNotOptimize(book.data());
+    }
+}
+
+// Selecting the rows is set-up; the deletion is the panel's, refresh included.
+void BM_DeleteSelectedRows(benchmark::State& state) {
+    const std::vector<int> rows = DeletedRows();
+    QTreeView* list = g_window->AddressList();
+    for (auto _ : state) {
+        state.PauseTiming();
+        AppSettings().AddressBook = SortedBook();
+        g_window->RefreshAddressBook();
+        QItemSelection selection;
+        for (int r : rows) {
+            const QModelIndex index = list->model()->index(r, 0);
+            selection.select(index, index);
+        }
+        list->selectionModel()->select(selection, QItemSelectionModel::Select |
+                                                      QItemSelectionModel::Rows);
+        state.ResumeTiming();
+        g_window->Panel()->OnDelete();
+    }
+    if (AppSettings().AddressBook.size() != static_cast<std::size_t>(kContacts - kDeleted))
+        state.SkipWithError("the rows were not deleted");
+}
+
+BENCHMARK(BM_StableSortKeys)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefreshAddressBook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EraseFromVector)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteSelectedRows)->Unit(benchmark::kMillisecond);
+
+double Ratio(RatioReporter& r, const char* run, const char* baseline) {
+    const double base = r.realTimes[baseline];
+    return base > 0 ? r.realTimes[run] / base : 0.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    // The window saves its settings when it goes: into a folder of its own.
+    char folder[] = "/tmp/quillo-bench-XXXXXX";
+    if (::mkdtemp(folder) == nullptr)
+        return 1;
+    InstallUiServices(std::make_shared<YesUi>());
+    AppSettings().ApplyDefaults();
+    AppSettings().ExeDirectory = std::filesystem::path(folder) / "";
+    AppSettings().AddressBookStartup = CAppSettings::StartupOpen;
+    int status = 0;
+    {
+        CMainDlg window;
+        window.show();
+        g_window = &window;
+        RatioReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        std::printf("%d contacts, real time against the baseline:\n", kContacts);
+        std::printf("  RefreshAddressBook, no order:  %.2f (goal <= 1.5)\n",
+                    Ratio(reporter, "BM_RefreshAddressBook/0", "BM_StableSortKeys"));
+        std::printf("  RefreshAddressBook, in order:  %.2f (goal <= 1.5)\n",
+                    Ratio(reporter, "BM_RefreshAddressBook/1", "BM_StableSortKeys"));
+        std::printf("  deleting %d selected rows:  %.2f (goal <= 2)\n", kDeleted,
+                    Ratio(reporter, "BM_DeleteSelectedRows", "BM_EraseFromVector"));
+        g_window = nullptr;
+        AppSettings().AddressBook.clear();
+    }
+    std::filesystem::remove_all(folder);
+    benchmark::Shutdown();
+    return status;
+}
