@@ -139,6 +139,7 @@ void CAddressBookPanel::OnDoubleClick() {
 void CAddressBookPanel::ShowContextMenu(const QPoint& position) {
     QMenu menu(m_controls.list);
     menu.setObjectName(QStringLiteral("143"));
+    menu.setFont(m_controls.list->font());
     QAction* append = menu.addAction(QStringLiteral("Append to Recipient List"));
     append->setData(kAppendCommand);
     QAction* import = menu.addAction(QStringLiteral("Import Contacts... (CSV)"));

@@ -34,6 +34,9 @@ CContactFieldsDlg::CContactFieldsDlg(QWidget* parent, const QString& title, int 
     : QDialog(parent) {
     setObjectName(QString::number(templateId));
     setWindowTitle(title);
+    // A fixed-size dialog: a close box, no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFont(DialogFont());
     setFixedSize(DluToPixelsX(164), DluToPixelsY(89));
 

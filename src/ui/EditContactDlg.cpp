@@ -1,7 +1,9 @@
 #include "ui/EditContactDlg.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 #include "base/PostToTarget.h"
 #include "base/WindowEndpoint.h"
@@ -17,6 +19,18 @@ CEditContactDlg::CEditContactDlg(QWidget* parent, const CContact& entry, int ind
     CarrierList()->setCurrentIndex(known ? entry.Carrier : -1);
     NameField()->setFocus();
     NameField()->end(false);
+    NameField()->installEventFilter(this);
+}
+
+bool CEditContactDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The field selects its text when the dialog first gives it the focus; the caret goes
+    // after the name instead, once that is done.
+    if (watched == NameField() && event->type() == QEvent::FocusIn && !m_caretPlaced) {
+        m_caretPlaced = true;
+        QLineEdit* name = NameField();
+        QTimer::singleShot(0, name, [name] { name->end(false); });
+    }
+    return CContactFieldsDlg::eventFilter(watched, event);
 }
 
 void CEditContactDlg::Deliver(CContact entry) {

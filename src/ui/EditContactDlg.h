@@ -15,7 +15,9 @@ public:
 
 protected:
     void Deliver(CContact entry) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int m_index;
+    bool m_caretPlaced = false;
 };

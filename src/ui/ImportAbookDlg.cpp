@@ -32,6 +32,9 @@ CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
     : QDialog(parent), m_file(std::move(file)) {
     setObjectName(QStringLiteral("144"));
     setWindowTitle(QStringLiteral("Import Address Book"));
+    // A fixed-size dialog: a close box, no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFont(DialogFont());
     setFixedSize(DluToPixelsX(186), DluToPixelsY(84));
 
