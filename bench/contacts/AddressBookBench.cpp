@@ -31,8 +31,8 @@ constexpr int kDeleted = 1000;
 
 // Names as people have them, in no order.
 AddressBook MakeBook() {
-    static const char* const kFirst[] = {"Maria", "mark", "Mohammed", "Ann",  "bob",
-                                         "Carla", "Dmitri", "eve",    "Fran", "Gus"};
+    static const char* const kFirst[] = {"Maria", "mark",   "Mohammed", "Ann",  "bob",
+                                         "Carla", "Dmitri", "eve",      "Fran", "Gus"};
     static const char* const kLast[] = {"Smith", "Nguyen", "Okafor", "Jensen", "Alvarez",
                                         "Kim",   "Marsh",  "Moreau", "Silva",  "Weber"};
     std::mt19937 random(12345);
@@ -118,9 +118,9 @@ void BM_EraseFromVector(benchmark::State& state) {
         std::vector<bool> doomed(book.size());
         for (int r : rows) doomed[static_cast<std::size_t>(r)] = true;
         std::size_t i = 0;
-        book.erase(std::remove_if(book.begin(), book.end(),
-                                  [&](const CContact&) { return doomed[i++]; }),
-                   book.end());
+        book.erase(
+            std::remove_if(book.begin(), book.end(), [&](const CContact&) { return doomed[i++]; }),
+            book.end());
         benchmark::DoNotOptimize(book.data());
     }
 }
@@ -138,8 +138,8 @@ void BM_DeleteSelectedRows(benchmark::State& state) {
             const QModelIndex index = list->model()->index(r, 0);
             selection.select(index, index);
         }
-        list->selectionModel()->select(selection, QItemSelectionModel::Select |
-                                                      QItemSelectionModel::Rows);
+        list->selectionModel()->select(selection,
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
         state.ResumeTiming();
         g_window->Panel()->OnDelete();
     }

@@ -18,5 +18,4 @@ ContactEntryCheck CheckContactEntry(const std::string& name, const std::string& 
 
 // The record sent to the main window: the name trimmed, the number as shown (the window keeps
 // only its digits), Auto-Detect when no carrier is chosen.
-CContact MakeContactEntry(const std::string& name, const std::string& number,
-                          std::int32_t carrier);
+CContact MakeContactEntry(const std::string& name, const std::string& number, std::int32_t carrier);

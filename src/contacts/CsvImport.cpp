@@ -96,7 +96,8 @@ std::string CsvImportResultText(const CsvImportCounts& counts) {
     if (counts.rejected <= 0)
         return text;
     char both[320];
-    std::snprintf(both, sizeof both, "%s\n%d records were not imported due to missing or invalid data",
-                  text, counts.rejected);
+    std::snprintf(both, sizeof both,
+                  "%s\n%d records were not imported due to missing or invalid data", text,
+                  counts.rejected);
     return both;
 }

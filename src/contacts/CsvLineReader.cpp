@@ -123,8 +123,8 @@ void CCsvLineReader::DetectEncoding() {
     CUtf8Check check;
     do {
         check.Feed(reinterpret_cast<const unsigned char*>(m_buffer.data()), m_end);
-        m_lineFeeds += static_cast<std::size_t>(
-            std::count(m_buffer.data(), m_buffer.data() + m_end, '\n'));
+        m_lineFeeds +=
+            static_cast<std::size_t>(std::count(m_buffer.data(), m_buffer.data() + m_end, '\n'));
         m_pos = m_end;
     } while (Fill());
     if (m_failed)

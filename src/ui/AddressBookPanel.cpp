@@ -52,8 +52,7 @@ CAddressBookPanel::CAddressBookPanel(QWidget* window, const AddressBookControls&
     connect(m_controls.editButton, &QPushButton::clicked, this, &CAddressBookPanel::OnEdit);
     connect(m_controls.deleteButton, &QPushButton::clicked, this, &CAddressBookPanel::OnDelete);
     connect(m_controls.sendToButton, &QPushButton::clicked, this, &CAddressBookPanel::OnSendTo);
-    connect(list, &QWidget::customContextMenuRequested, this,
-            &CAddressBookPanel::ShowContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, &CAddressBookPanel::ShowContextMenu);
 }
 
 void CAddressBookPanel::Refresh() {
@@ -68,7 +67,8 @@ void CAddressBookPanel::Refresh() {
     QTreeView* list = m_controls.list;
     const int nameWidth = NameColumnWidth(book.size());
     list->setColumnWidth(0, nameWidth);
-    list->setColumnWidth(1, list->maximumViewportSize().width() - nameWidth);
+    // The number column keeps its width: the narrower name column makes room for the scroll bar.
+    list->setColumnWidth(1, list->maximumViewportSize().width() - NameColumnWidth(0));
 }
 
 std::vector<int> CAddressBookPanel::SelectedRows() const {

@@ -71,5 +71,6 @@ private:
     int m_kind = Detached;
     std::string m_text;       // what the field held when the user last typed
     bool m_updating = false;  // set while the field writes its own text
-    std::function<void()> m_refill;  // pending names, given at the next keystroke
+    // Names pending until the next keystroke.
+    std::function<void()> m_refill;
 };

@@ -2,54 +2,31 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "base/UiServices.h"
 #include "contacts/ContactEntry.h"
-#include "ui/DialogUnits.h"
+#include "ui/DialogTemplate.h"
 #include "ui/GuiText.h"
 #include "ui/NumberField.h"
 
-namespace {
-
-template <class W>
-W* Place(W* widget, int id, QRect rect) {
-    if (id != 0)
-        widget->setObjectName(QString::number(id));
-    widget->setGeometry(rect);
-    return widget;
-}
-
-void Label(QWidget* parent, const QString& text, QRect rect) {
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(rect);
-}
-
-}  // namespace
-
 CContactFieldsDlg::CContactFieldsDlg(QWidget* parent, const QString& title, int templateId)
     : QDialog(parent) {
-    setObjectName(QString::number(templateId));
-    setWindowTitle(title);
-    // A fixed-size dialog: a close box, no minimise or maximise box.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFont(DialogFont());
+    SetDialogFrame(this, title, templateId);
     setFixedSize(DluToPixelsX(164), DluToPixelsY(89));
 
     // The template's controls in its order, which is also the tab order.
-    Label(this, QStringLiteral("Name :"), DialogRect(15, 11, 26, 9));
-    m_name = Place(new QLineEdit(this), 1020, DialogRect(43, 10, 113, 13));
-    Label(this, QStringLiteral("Number :"), DialogRect(9, 30, 33, 8));
-    m_number = Place(new QLineEdit(this), 1019, DialogRect(43, 28, 113, 13));
-    Label(this, QStringLiteral("Carrier :"), DialogRect(14, 48, 27, 10));
-    m_carrier = Place(new QComboBox(this), 1021, DialogRect(44, 46, 113, 13));
-    auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), 1, DialogRect(52, 67, 50, 14));
-    auto* cancel =
-        Place(new QPushButton(QStringLiteral("Cancel"), this), 2, DialogRect(107, 67, 50, 14));
+    AddLabel(this, QStringLiteral("Name :"), DialogRect(15, 11, 26, 9));
+    m_name = PlaceControl(new QLineEdit(this), 1020, DialogRect(43, 10, 113, 13));
+    AddLabel(this, QStringLiteral("Number :"), DialogRect(9, 30, 33, 8));
+    m_number = PlaceControl(new QLineEdit(this), 1019, DialogRect(43, 28, 113, 13));
+    AddLabel(this, QStringLiteral("Carrier :"), DialogRect(14, 48, 27, 10));
+    m_carrier = PlaceControl(new QComboBox(this), 1021, DialogRect(44, 46, 113, 13));
+    auto* ok =
+        PlaceControl(new QPushButton(QStringLiteral("OK"), this), 1, DialogRect(52, 67, 50, 14));
+    auto* cancel = PlaceControl(new QPushButton(QStringLiteral("Cancel"), this), 2,
+                                DialogRect(107, 67, 50, 14));
     ok->setDefault(true);
     m_name->setAccessibleName(QStringLiteral("Name"));
     m_number->setAccessibleName(QStringLiteral("Number"));

@@ -1,55 +1,39 @@
 #include "ui/ImportAbookDlg.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 
 #include "base/UiServices.h"
 #include "contacts/CsvImport.h"
 #include "storage/AppSettings.h"
-#include "ui/DialogUnits.h"
+#include "ui/DialogTemplate.h"
 #include "ui/GuiText.h"
 
 namespace {
 
 QComboBox* FieldList(QWidget* parent, int id, QRect rect) {
-    auto* list = new QComboBox(parent);
-    list->setObjectName(QString::number(id));
-    list->setGeometry(rect);
+    auto* list = PlaceControl(new QComboBox(parent), id, rect);
     list->setMaxVisibleItems(12);
     return list;
-}
-
-void Label(QWidget* parent, const QString& text, QRect rect) {
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(rect);
 }
 
 }  // namespace
 
 CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
     : QDialog(parent), m_file(std::move(file)) {
-    setObjectName(QStringLiteral("144"));
-    setWindowTitle(QStringLiteral("Import Address Book"));
-    // A fixed-size dialog: a close box, no minimise or maximise box.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFont(DialogFont());
+    SetDialogFrame(this, QStringLiteral("Import Address Book"), 144);
     setFixedSize(DluToPixelsX(186), DluToPixelsY(84));
 
-    Label(this, QStringLiteral("Please select the fields to import:"), DialogRect(7, 7, 172, 9));
-    Label(this, QStringLiteral("Name :"), DialogRect(12, 25, 30, 9));
+    AddLabel(this, QStringLiteral("Please select the fields to import:"), DialogRect(7, 7, 172, 9));
+    AddLabel(this, QStringLiteral("Name :"), DialogRect(12, 25, 30, 9));
     m_names = FieldList(this, 1040, DialogRect(45, 23, 134, 13));
-    Label(this, QStringLiteral("Number :"), DialogRect(12, 43, 32, 9));
+    AddLabel(this, QStringLiteral("Number :"), DialogRect(12, 43, 32, 9));
     m_numbers = FieldList(this, 1041, DialogRect(45, 41, 134, 13));
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("1"));
-    ok->setGeometry(DialogRect(74, 63, 50, 14));
+    auto* ok =
+        PlaceControl(new QPushButton(QStringLiteral("OK"), this), 1, DialogRect(74, 63, 50, 14));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("2"));
-    cancel->setGeometry(DialogRect(129, 63, 50, 14));
+    auto* cancel = PlaceControl(new QPushButton(QStringLiteral("Cancel"), this), 2,
+                                DialogRect(129, 63, 50, 14));
     m_names->setAccessibleName(QStringLiteral("Name"));
     m_numbers->setAccessibleName(QStringLiteral("Number"));
 
@@ -74,10 +58,9 @@ void CImportAbookDlg::accept() {
         ShowMessageBox("Please select the field that contains the numbers you want to import");
         return;
     }
-    const CsvImportCounts counts =
-        ImportCsvFile(m_file, static_cast<std::size_t>(m_names->currentIndex()),
-                      static_cast<std::size_t>(m_numbers->currentIndex()),
-                      AppSettings().AddressBook);
+    const CsvImportCounts counts = ImportCsvFile(
+        m_file, static_cast<std::size_t>(m_names->currentIndex()),
+        static_cast<std::size_t>(m_numbers->currentIndex()), AppSettings().AddressBook);
     QDialog::accept();
     ShowMessageBox(CsvImportResultText(counts), MbButtons::Ok, MbIcon::Information);
 }

@@ -79,7 +79,8 @@ MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, Mb
 }
 
 std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::string& filter) {
-    QString file = QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), DialogFilter(filter));
+    QString file =
+        QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), DialogFilter(filter));
     if (file.isEmpty())
         return std::nullopt;
     return std::filesystem::path(file.toStdString());

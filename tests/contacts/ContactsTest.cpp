@@ -105,8 +105,8 @@ TEST(RecentLists, FindAndPushKeepTheMostRecentFirstWithinTheLimit) {
 }
 
 TEST(AddressBookEdits, NamesGoIntoTheToTextUntilItPassesFiveHundredCharacters) {
-    const AddressBook book = {{"Ann", "", "5550000001", 0}, {"Bob", "", "5550000002", 0},
-                              {"Cy", "", "5550000003", 0}};
+    const AddressBook book = {
+        {"Ann", "", "5550000001", 0}, {"Bob", "", "5550000002", 0}, {"Cy", "", "5550000003", 0}};
     EXPECT_EQ(JoinNames(book, {0, 2}), "Ann, Cy");
     EXPECT_EQ(JoinNames(book, {}), "");
     EXPECT_EQ(AppendNames("", book, {1, 2}), "Bob, Cy");
@@ -114,8 +114,8 @@ TEST(AddressBookEdits, NamesGoIntoTheToTextUntilItPassesFiveHundredCharacters) {
     EXPECT_EQ(AppendNames(long499, book, {0, 1}), long499 + ", Ann");
     EXPECT_EQ(AppendNames(long499 + "x", book, {0}), long499 + "x");
 
-    AddressBook five = {{"a", "", "", 0}, {"b", "", "", 0}, {"c", "", "", 0},
-                        {"d", "", "", 0}, {"e", "", "", 0}};
+    AddressBook five = {
+        {"a", "", "", 0}, {"b", "", "", 0}, {"c", "", "", 0}, {"d", "", "", 0}, {"e", "", "", 0}};
     DeleteEntries(five, {1, 3, 4});
     EXPECT_EQ(five, (AddressBook{{"a", "", "", 0}, {"c", "", "", 0}}));
 }

@@ -144,8 +144,8 @@ TEST_F(CsvImport, BadInputEndsWithTruthfulCountsAndLeavesTheBookAlone) {
         {"empty", Write(""), 0, 0, 0},
         {"binary", Write(std::string("\0\x01\xFF\xFE\0\n\x80\0,\n", 10)), 1, 0, 1},
         {"NUL in a name", Write(std::string("A\0B,5551234567\n", 15)), 2, 1, 0},
-        {"one overlong line", Write("Ann,5551234567\n" + huge + ",5551234567\nBob,5551234568\n"),
-         2, 2, 1},
+        {"one overlong line", Write("Ann,5551234567\n" + huge + ",5551234567\nBob,5551234568\n"), 2,
+         2, 1},
         {"overlong headings", Write(huge + "\nAnn,5551234567\n"), 1, 1, 0},
         {"10,000 fields", Write(wide + "\n" + wide), 10000, 2, 0},
     };

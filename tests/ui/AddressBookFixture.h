@@ -52,12 +52,14 @@ protected:
     template <class D>
     void WhenDialogOpens(std::function<void(D&)> act) {
         opened = false;
-        WhenShown([act](QWidget* w) {
-            auto* d = qobject_cast<D*>(w);
-            if (d)
-                act(*d);
-            return d != nullptr;
-        }, &QApplication::activeModalWidget, m_dialogPoll);
+        WhenShown(
+            [act](QWidget* w) {
+                auto* d = qobject_cast<D*>(w);
+                if (d)
+                    act(*d);
+                return d != nullptr;
+            },
+            &QApplication::activeModalWidget, m_dialogPoll);
     }
 
     // Polls for the window `find` gives until `act` takes it; an earlier poll in the same slot
@@ -87,18 +89,20 @@ protected:
     // Right-clicks `row` and picks the menu item `item`; the items shown land in menuItems.
     void ChooseFromContextMenu(int row, const QString& item) {
         menuItems.clear();
-        WhenShown([this, item](QWidget* w) {
-            auto* menu = qobject_cast<QMenu*>(w);
-            if (!menu)
-                return false;
-            for (QAction* a : menu->actions()) {
-                menuItems << a->text();
-                if (a->text() == item)
-                    menu->setActiveAction(a);
-            }
-            QTest::keyClick(menu, Qt::Key_Return);
-            return true;
-        }, &QApplication::activePopupWidget, m_menuPoll);
+        WhenShown(
+            [this, item](QWidget* w) {
+                auto* menu = qobject_cast<QMenu*>(w);
+                if (!menu)
+                    return false;
+                for (QAction* a : menu->actions()) {
+                    menuItems << a->text();
+                    if (a->text() == item)
+                        menu->setActiveAction(a);
+                }
+                QTest::keyClick(menu, Qt::Key_Return);
+                return true;
+            },
+            &QApplication::activePopupWidget, m_menuPoll);
         QTest::mouseClick(List()->viewport(), Qt::RightButton, {}, RowCentre(row));
         QContextMenuEvent event(QContextMenuEvent::Mouse, RowCentre(row),
                                 List()->viewport()->mapToGlobal(RowCentre(row)));

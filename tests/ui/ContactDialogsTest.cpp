@@ -62,8 +62,9 @@ TEST_F(ContactDialogs, OkChecksTheNameFirstThenTheNumberAndKeepsTheDialogOpen) {
     PressOk(d);
     EXPECT_EQ(d.focusWidget(), d.NumberField());
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(ui->MessageTexts(), (std::vector<std::string>{"Please enter a name for this contact",
-                                                            "Please enter a 10 digit phone number"}));
+    EXPECT_EQ(ui->MessageTexts(),
+              (std::vector<std::string>{"Please enter a name for this contact",
+                                        "Please enter a 10 digit phone number"}));
     EXPECT_EQ(AppSettings().AddressBook.size(), 2u);
 
     // Blanks pass the name check and leave an empty name; the number is kept as digits.

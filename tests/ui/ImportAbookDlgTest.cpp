@@ -46,8 +46,9 @@ TEST_F(ImportContacts, TheChosenFieldsAreImportedCountedAndShownInNameOrder) {
         PressOk(d);
     });
     EXPECT_TRUE(opened);
-    EXPECT_EQ(ui->FileFilters(), std::vector<std::string>{
-                                     "Comma-Seperated Value Files (*.csv)|*.csv|All Files (*.*)|*.*||"});
+    EXPECT_EQ(ui->FileFilters(),
+              std::vector<std::string>{
+                  "Comma-Seperated Value Files (*.csv)|*.csv|All Files (*.*)|*.*||"});
     EXPECT_EQ(names, (QStringList{"Name", "Phone"}));
     EXPECT_EQ(nameChoice, 0);
     EXPECT_EQ(numberChoice, 1);
