@@ -152,9 +152,13 @@ BENCHMARK(BM_RefreshAddressBook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EraseFromVector)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteSelectedRows)->Unit(benchmark::kMillisecond);
 
-double Ratio(RatioReporter& r, const char* run, const char* baseline) {
-    const double base = r.realTimes[baseline];
-    return base > 0 ? r.realTimes[run] / base : 0.0;
+// Real and CPU time against the baseline's: on a busy machine the CPU times say more.
+void PrintRatio(RatioReporter& r, const char* what, const char* run, const char* baseline,
+                double goal) {
+    auto ratio = [](double time, double base) { return base > 0 ? time / base : 0.0; };
+    std::printf("  %s: %.2f real, %.2f cpu (goal <= %.1f)\n", what,
+                ratio(r.realTimes[run], r.realTimes[baseline]),
+                ratio(r.cpuTimes[run], r.cpuTimes[baseline]), goal);
 }
 
 }  // namespace
@@ -178,13 +182,13 @@ int main(int argc, char** argv) {
         g_window = &window;
         RatioReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
-        std::printf("%d contacts, real time against the baseline:\n", kContacts);
-        std::printf("  RefreshAddressBook, no order:  %.2f (goal <= 1.5)\n",
-                    Ratio(reporter, "BM_RefreshAddressBook/0", "BM_StableSortKeys"));
-        std::printf("  RefreshAddressBook, in order:  %.2f (goal <= 1.5)\n",
-                    Ratio(reporter, "BM_RefreshAddressBook/1", "BM_StableSortKeys"));
-        std::printf("  deleting %d selected rows:  %.2f (goal <= 2)\n", kDeleted,
-                    Ratio(reporter, "BM_DeleteSelectedRows", "BM_EraseFromVector"));
+        std::printf("%d contacts, against the baseline:\n", kContacts);
+        PrintRatio(reporter, "RefreshAddressBook, no order", "BM_RefreshAddressBook/0",
+                   "BM_StableSortKeys", 1.5);
+        PrintRatio(reporter, "RefreshAddressBook, in order", "BM_RefreshAddressBook/1",
+                   "BM_StableSortKeys", 1.5);
+        PrintRatio(reporter, "deleting 1000 selected rows", "BM_DeleteSelectedRows",
+                   "BM_EraseFromVector", 2.0);
         g_window = nullptr;
         AppSettings().AddressBook.clear();
     }

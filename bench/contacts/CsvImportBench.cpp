@@ -1,5 +1,7 @@
 // Importing a CSV file of 1,000,000 lines against a raw scan of the same file (read it line by
 // line, split each line at its commas). Goal: the import takes at most twice the scan's time.
+// BM_ImportCsvFile/7 asks for a name field no line has: the reading, the encoding check and the
+// splitting without a contact stored, to show what the book itself costs.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,7 +63,7 @@ void BM_ImportCsvFile(benchmark::State& state) {
     CsvImportCounts counts;
     for (auto _ : state) {
         AddressBook book;
-        counts = ImportCsvFile(g_file, state.range(0), 1, book);
+        counts = ImportCsvFile(g_file, static_cast<std::size_t>(state.range(0)), 1, book);
         benchmark::DoNotOptimize(book.data());
         state.PauseTiming();
         book = AddressBook();  // freeing the book is not the import's work
@@ -85,10 +88,12 @@ int main(int argc, char** argv) {
     WriteFile(g_file);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double scan = reporter.realTimes["BM_RawScan"];
-    const double import = reporter.realTimes["BM_ImportCsvFile/0"];
-    std::printf("%d lines: import %.1f ms, raw scan %.1f ms, ratio %.2f (goal <= 2)\n", kLines,
-                import, scan, scan > 0 ? import / scan : 0.0);
+    auto ratio = [](std::map<std::string, double>& times) {
+        const double scan = times["BM_RawScan"];
+        return scan > 0 ? times["BM_ImportCsvFile/0"] / scan : 0.0;
+    };
+    std::printf("%d lines, import against the raw scan: %.2f real, %.2f cpu (goal <= 2)\n", kLines,
+                ratio(reporter.realTimes), ratio(reporter.cpuTimes));
     std::filesystem::remove_all(folder);
     benchmark::Shutdown();
     return 0;

@@ -62,10 +62,21 @@ void SortAddressBook(AddressBook& book) {
     if (std::is_sorted(keyed.begin(), keyed.end(),
                        [](const auto& a, const auto& b) { return a.second < b.second; }))
         return;
-    AddressBook sorted;
-    sorted.reserve(book.size());
-    for (const auto& k : keyed) sorted.push_back(std::move(book[k.second]));
-    book = std::move(sorted);
+    // Each cycle of the permutation is walked once, in place: no second book is built.
+    std::vector<bool> placed(book.size(), false);
+    for (std::size_t start = 0; start < book.size(); ++start) {
+        if (placed[start])
+            continue;
+        CContact held = std::move(book[start]);
+        std::size_t to = start;
+        for (std::size_t from = keyed[to].second; from != start; from = keyed[to].second) {
+            book[to] = std::move(book[from]);
+            placed[to] = true;
+            to = from;
+        }
+        book[to] = std::move(held);
+        placed[to] = true;
+    }
 }
 
 void DeleteEntries(AddressBook& book, const std::vector<int>& rows) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
+#include "base/Text.h"
 #include "contacts/AddressBookEdits.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/Contact.h"
@@ -118,4 +120,22 @@ TEST(AddressBookEdits, NamesGoIntoTheToTextUntilItPassesFiveHundredCharacters) {
         {"a", "", "", 0}, {"b", "", "", 0}, {"c", "", "", 0}, {"d", "", "", 0}, {"e", "", "", 0}};
     DeleteEntries(five, {1, 3, 4});
     EXPECT_EQ(five, (AddressBook{{"a", "", "", 0}, {"c", "", "", 0}}));
+}
+
+TEST(AddressBookEdits, SortingOrdersByUpperCasedNameAndKeepsEqualNamesInTheirOrder) {
+    AddressBook book;
+    for (int i = 0; i < 300; ++i) {
+        // Names repeat in both cases; the number tells the entries apart.
+        const std::string name =
+            std::string(1, "bBaAc\xE9\xC9"[(i * 5) % 7]) + "x" + std::to_string((i * 37) % 11);
+        book.push_back({name, "", std::to_string(i), 0});
+    }
+    AddressBook expected = book;
+    std::stable_sort(expected.begin(), expected.end(), [](const CContact& a, const CContact& b) {
+        return UpperCase(a.Name) < UpperCase(b.Name);
+    });
+    SortAddressBook(book);
+    EXPECT_EQ(book, expected);
+    SortAddressBook(book);  // already in order: nothing moves
+    EXPECT_EQ(book, expected);
 }
