@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 #include "contacts/CsvLineReader.h"
 #include "contacts/PhoneNumbers.h"
@@ -35,11 +36,15 @@ std::string_view FieldAt(const std::vector<std::string_view>& fields, std::size_
     return index < fields.size() ? fields[index] : std::string_view();
 }
 
-// Room for every line that may be imported, made once: growing a book of a million entries
-// step by step copies it over and over. Capped, so that a file of empty lines costs nothing.
+// Room for the lines the file seems to hold, made once: growing a book of a million entries
+// step by step copies it over and over. Capped, and only a hint: without the room the import
+// goes on all the same.
 void ReserveForLines(AddressBook& book, std::size_t lines) {
-    constexpr std::size_t kMostReserved = std::size_t{1} << 22;
-    book.reserve(book.size() + std::min(lines + 1, kMostReserved));
+    constexpr std::size_t kMostReserved = std::size_t{1} << 21;
+    try {
+        book.reserve(book.size() + std::min(lines + 1, kMostReserved));
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 }  // namespace
@@ -62,7 +67,7 @@ CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nam
                               std::size_t numberField, AddressBook& book) {
     CsvImportCounts counts;
     CCsvLineReader reader(file);
-    ReserveForLines(book, reader.LineFeeds());
+    ReserveForLines(book, reader.ExpectedLines());
     std::string line;
     std::vector<std::string_view> fields;
     bool first = true;
@@ -74,7 +79,9 @@ CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nam
             SplitInPlace(line, ',', fields);
         }
         const std::string_view name = FieldAt(fields, nameField);
-        std::string number = NormalizeDigits(FieldAt(fields, numberField));
+        // Without a name the number does not matter.
+        std::string number =
+            name.empty() ? std::string() : NormalizeDigits(FieldAt(fields, numberField));
         if (!name.empty() && number.size() == 10) {
             book.push_back(CContact{std::string(name), {}, std::move(number), CarrierAutoDetect});
             ++counts.imported;

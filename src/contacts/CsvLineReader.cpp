@@ -11,63 +11,11 @@ namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 
-// Checks UTF-8 piece by piece (sequences may straddle pieces): no overlong forms, no
-// surrogates, nothing above U+10FFFF.
-class CUtf8Check {
-public:
-    void Feed(const unsigned char* p, std::size_t n) {
-        for (std::size_t i = 0; i < n && m_valid; ++i) {
-            if (m_need == 0) {
-                // Plain ASCII runs are the common case: skip them eight bytes at a time.
-                while (i + 8 <= n && !HasHighByte(p + i)) i += 8;
-                if (i >= n)
-                    break;
-            }
-            Step(p[i]);
-        }
-    }
-    bool ValidWithHighBytes() const { return m_valid && m_need == 0 && m_high; }
-
-private:
-    static bool HasHighByte(const unsigned char* p) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        return (word & 0x8080808080808080ull) != 0;
-    }
-    void Step(unsigned char b) {
-        if (m_need > 0) {
-            m_valid = b >= m_low && b <= m_highLimit;
-            m_low = 0x80;
-            m_highLimit = 0xBF;
-            --m_need;
-            return;
-        }
-        if (b < 0x80)
-            return;
-        m_high = true;
-        m_low = 0x80;
-        m_highLimit = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            m_need = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            m_need = 2;
-            m_low = b == 0xE0 ? 0xA0 : 0x80;        // overlong
-            m_highLimit = b == 0xED ? 0x9F : 0xBF;  // surrogates
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            m_need = 3;
-            m_low = b == 0xF0 ? 0x90 : 0x80;
-            m_highLimit = b == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            m_valid = false;
-        }
-    }
-
-    int m_need = 0;
-    unsigned char m_low = 0x80;
-    unsigned char m_highLimit = 0xBF;
-    bool m_valid = true;
-    bool m_high = false;
-};
+bool HasHighByte(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080ull) != 0;
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -102,37 +50,91 @@ void DropCarriageReturn(std::string& line) {
 CCsvLineReader::CCsvLineReader(const std::filesystem::path& path)
     : m_file(std::fopen(path.c_str(), "rb")), m_buffer(kBufferSize) {
     if (m_file)
-        DetectEncoding();
+        ReadMark(path);
 }
 
-void CCsvLineReader::DetectEncoding() {
+// Checks UTF-8 piece by piece (sequences may straddle pieces): no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+void CCsvLineReader::FeedUtf8(Utf8State& st, const char* data, std::size_t size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size && st.valid; ++i) {
+        if (st.need == 0) {
+            // Plain ASCII runs are the common case: skip them eight bytes at a time.
+            while (i + 8 <= size && !HasHighByte(data + i)) i += 8;
+            if (i >= size)
+                break;
+        }
+        const unsigned char b = p[i];
+        if (st.need > 0) {
+            st.valid = b >= st.low && b <= st.high;
+            st.low = 0x80;
+            st.high = 0xBF;
+            --st.need;
+            continue;
+        }
+        if (b < 0x80)
+            continue;
+        st.sawHigh = true;
+        if (b >= 0xC2 && b <= 0xDF) {
+            st.need = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            st.need = 2;
+            st.low = b == 0xE0 ? 0xA0 : 0x80;   // overlong
+            st.high = b == 0xED ? 0x9F : 0xBF;  // surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            st.need = 3;
+            st.low = b == 0xF0 ? 0x90 : 0x80;
+            st.high = b == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            st.valid = false;
+        }
+    }
+}
+
+void CCsvLineReader::ReadMark(const std::filesystem::path& path) {
     Fill();
     const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
     const std::size_t n = m_end;
+    // The line count of the first block, scaled to the file: room to reserve, nothing more.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    const auto feeds =
+        static_cast<std::size_t>(std::count(m_buffer.data(), m_buffer.data() + n, '\n'));
+    if (!error && n > 0)
+        m_expectedLines = static_cast<std::size_t>(size / n * feeds + feeds);
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
         m_encoding = CsvEncoding::Utf8;
         m_pos = 3;
-        return;
-    }
-    if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+    } else if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
         m_encoding = p[0] == 0xFF ? CsvEncoding::Utf16Le : CsvEncoding::Utf16Be;
         m_pos = 2;
+    } else {
+        m_decided = false;
+    }
+}
+
+CsvEncoding CCsvLineReader::Encoding() {
+    if (!m_decided)
+        DecideEncoding();
+    return m_encoding;
+}
+
+void CCsvLineReader::DecideEncoding() {
+    // Everything before the buffered rest has been checked as it was read: check the rest of
+    // the file, then go back to where reading stands.
+    m_decided = true;
+    FeedUtf8(m_utf8, m_buffer.data() + m_pos, m_end - m_pos);
+    std::FILE* file = m_file.get();
+    const long resume = std::ftell(file);
+    std::vector<char> rest(kBufferSize);
+    for (std::size_t n; m_utf8.valid && (n = std::fread(rest.data(), 1, rest.size(), file)) > 0;)
+        FeedUtf8(m_utf8, rest.data(), n);
+    if (resume < 0 || std::ferror(file) || std::fseek(file, resume, SEEK_SET) != 0) {
+        m_failed = true;
         return;
     }
-    // Without a mark only the whole file tells: one pass over it, then back to its start.
-    CUtf8Check check;
-    do {
-        check.Feed(reinterpret_cast<const unsigned char*>(m_buffer.data()), m_end);
-        m_lineFeeds +=
-            static_cast<std::size_t>(std::count(m_buffer.data(), m_buffer.data() + m_end, '\n'));
-        m_pos = m_end;
-    } while (Fill());
-    if (m_failed)
-        return;
-    m_encoding = check.ValidWithHighBytes() ? CsvEncoding::Utf8 : CsvEncoding::Cp1252;
-    std::rewind(m_file.get());
-    m_pos = m_end = 0;
-    m_eof = false;
+    const bool utf8 = m_utf8.valid && m_utf8.need == 0 && m_utf8.sawHigh;
+    m_encoding = utf8 ? CsvEncoding::Utf8 : CsvEncoding::Cp1252;
 }
 
 bool CCsvLineReader::Fill() {
@@ -197,10 +199,15 @@ bool CCsvLineReader::ReadBytesLine(std::string& line) {
         const auto* newline = static_cast<const char*>(std::memchr(start, '\n', left));
         const std::size_t size = newline ? static_cast<std::size_t>(newline - start) : left;
         Keep(line, start, size);
+        if (!m_decided)
+            FeedUtf8(m_utf8, start, size + (newline ? 1 : 0));
         m_pos += size + (newline ? 1 : 0);
         if (newline)
             break;
     }
+    // The first byte above 0x7F: now the encoding matters.
+    if (!m_decided && m_utf8.sawHigh)
+        DecideEncoding();
     // A read error ends the file there; the broken line is not handed out.
     return any && !m_failed;
 }

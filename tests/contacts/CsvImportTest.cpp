@@ -108,6 +108,11 @@ TEST_F(CsvImport, EncodingsAreReadIntoTheCodePage) {
          "Zo\xEB"},
         {"UTF-8 without one", "Zo" + eUtf8 + ohm + ",5551234567\n", CsvEncoding::Utf8, "Zo\xEB?"},
         {"code page bytes", "Zo\xEB,5551234567\n", CsvEncoding::Cp1252, "Zo\xEB"},
+        // Decided at the first byte above 0x7F, by the whole rest of the file.
+        {"UTF-8 after headings", "Name,Phone\nZo" + eUtf8 + ",5551234567\n", CsvEncoding::Utf8,
+         "Zo\xEB"},
+        {"a late byte that is no UTF-8", "Name,Phone\nZo" + eUtf8 + ",5551234567\nx\xFF\n",
+         CsvEncoding::Cp1252, "Zo\xC3\xAB"},
         {"plain ASCII", "Zoe,5551234567\n", CsvEncoding::Cp1252, "Zoe"},
         {"overlong UTF-8 is no UTF-8", "Z\xC0\xAF,5551234567\n", CsvEncoding::Cp1252, "Z\xC0\xAF"},
         {"UTF-16 little-endian", Utf16(u"Zo\u00EB\U0001F600,5551234567\r\n", true),
