@@ -38,10 +38,10 @@ CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
     m_numbers->setAccessibleName(QStringLiteral("Number"));
 
     // An unreadable file leaves both lists empty; OK then asks for the name field.
-    for (const std::string& field : ReadCsvHeadings(m_file)) {
-        m_names->addItem(ToQt(field));
-        m_numbers->addItem(ToQt(field));
-    }
+    QStringList fields;
+    for (const std::string& field : ReadCsvHeadings(m_file)) fields << ToQt(field);
+    m_names->addItems(fields);  // in one go: a line may hold thousands of fields
+    m_numbers->addItems(fields);
     m_names->setCurrentIndex(m_names->count() > 0 ? 0 : -1);
     m_numbers->setCurrentIndex(m_numbers->count() > 1 ? 1 : -1);
 

@@ -87,3 +87,20 @@ TEST_F(ImportContacts, OkAsksForTheMissingFieldAndCancelImportsNothing) {
     EXPECT_FALSE(opened);
     EXPECT_EQ(AppSettings().AddressBook.size(), 1u);
 }
+
+TEST_F(ImportContacts, AFirstLineOfTenThousandFieldsIsOfferedWhole) {
+    OpenWith({"Zed"});
+    std::string headings = "Name,Phone";
+    for (int i = 2; i < 10000; ++i) headings += ",f" + std::to_string(i);
+    const auto file = dir / "wide.csv";
+    WriteFileBytes(file, headings + "\nAnn,5551234567\n");
+    int offered = 0;
+    RunImport(file, [&](CImportAbookDlg& d) {
+        offered = d.NumberList()->count();
+        PressOk(d);
+    });
+    EXPECT_EQ(offered, 10000);
+    EXPECT_EQ(
+        ui->MessageTexts(),
+        std::vector<std::string>{"1 records were imported successfully into the address book"});
+}
