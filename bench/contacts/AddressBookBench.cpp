@@ -19,7 +19,6 @@
 
 #include "RatioReporter.h"
 #include "base/Text.h"
-#include "base/UiServices.h"
 #include "storage/AppSettings.h"
 #include "ui/AddressBookPanel.h"
 #include "ui/MainDlg.h"
@@ -71,20 +70,6 @@ std::vector<int> DeletedRows() {
 }
 
 CMainDlg* g_window = nullptr;
-
-// The user who answers Yes to the deletion's question.
-class YesUi : public IUiServices {
-public:
-    MbResult MessageBox(const std::string&, MbButtons, MbIcon) override { return MbResult::Yes; }
-    std::optional<std::filesystem::path> ChooseFileToOpen(const std::string&) override {
-        return std::nullopt;
-    }
-    bool OpenLink(const std::string&) override { return false; }
-    bool StartProcess(const std::filesystem::path&, const std::vector<std::string>&,
-                      const std::filesystem::path&) override {
-        return false;
-    }
-};
 
 void BM_StableSortKeys(benchmark::State& state) {
     std::vector<std::string> keys;
@@ -141,7 +126,8 @@ void BM_DeleteSelectedRows(benchmark::State& state) {
         list->selectionModel()->select(selection,
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         state.ResumeTiming();
-        g_window->Panel()->OnDelete();
+        CAddressBookPanel* panel = g_window->Panel();
+        panel->DeleteRows(panel->SelectedRows());  // as Delete does once the user said Yes
     }
     if (AppSettings().AddressBook.size() != static_cast<std::size_t>(kContacts - kDeleted))
         state.SkipWithError("the rows were not deleted");
@@ -171,7 +157,6 @@ int main(int argc, char** argv) {
     char folder[] = "/tmp/quillo-bench-XXXXXX";
     if (::mkdtemp(folder) == nullptr)
         return 1;
-    InstallUiServices(std::make_shared<YesUi>());
     AppSettings().ApplyDefaults();
     AppSettings().ExeDirectory = std::filesystem::path(folder) / "";
     AppSettings().AddressBookStartup = CAppSettings::StartupOpen;

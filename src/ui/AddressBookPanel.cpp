@@ -109,6 +109,10 @@ void CAddressBookPanel::OnDelete() {
                        MbButtons::YesNo, MbIcon::Question) != MbResult::Yes) {
         return;
     }
+    DeleteRows(rows);
+}
+
+void CAddressBookPanel::DeleteRows(const std::vector<int>& rows) {
     // Saved with the next settings save, not here.
     DeleteEntries(AppSettings().AddressBook, rows);
     Refresh();

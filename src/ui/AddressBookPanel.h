@@ -45,6 +45,8 @@ public:
 
     // Selected rows in increasing order.
     std::vector<int> SelectedRows() const;
+    // Removes the rows (increasing) without asking and shows the book again.
+    void DeleteRows(const std::vector<int>& rows);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
