@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <optional>
+#include <utility>
 
 #include "ui/GuiText.h"
 #include "ui/SuggestionList.h"
@@ -70,8 +71,13 @@ void CAutoCompleteField::AddSuggestion(std::string name) {
 }
 
 void CAutoCompleteField::ClearSuggestions() {
+    m_refill = nullptr;
     if (m_list)
         m_list->ClearSuggestions();
+}
+
+void CAutoCompleteField::SetSuggestionsStale(std::function<void()> refill) {
+    m_refill = std::move(refill);
 }
 
 int CAutoCompleteField::GetCount() const {
@@ -108,6 +114,8 @@ void CAutoCompleteField::OnEditChange() {
     if (m_updating || m_kind == Detached)
         return;
     m_text = FromQt(m_edit->text());
+    if (m_refill)
+        std::exchange(m_refill, nullptr)();
     m_list->Filter(m_text);
     emit Notify(kTextChanged, ControlId());
 }

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "app/SuggestionRows.h"
@@ -37,6 +38,9 @@ public:
 
     void AddSuggestion(std::string name);
     void ClearSuggestions();
+    // Defers the names to the next keystroke: `refill` then replaces them. A large address
+    // book is refreshed often and typed into seldom.
+    void SetSuggestionsStale(std::function<void()> refill);
 
     // The combo box's item operations; -1 unless the field wraps a combo box.
     int GetCount() const;
@@ -67,4 +71,6 @@ private:
     int m_kind = Detached;
     std::string m_text;       // what the field held when the user last typed
     bool m_updating = false;  // set while the field writes its own text
+    // Names pending until the next keystroke.
+    std::function<void()> m_refill;
 };

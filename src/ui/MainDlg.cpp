@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 
 #include "app/SendCommand.h"
@@ -21,6 +20,7 @@
 #include "contacts/PhoneNumbers.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
+#include "ui/AddressBookPanel.h"
 #include "ui/AppIcon.h"
 #include "ui/AutoCompleteField.h"
 #include "ui/DialogUnits.h"
@@ -134,7 +134,7 @@ void CMainDlg::CreateControls() {
     m_panelFrame = Place(new QGroupBox(QStringLiteral("Address Book"), this), 1010,
                          DialogRect(177, 5, 148, 188));
     m_panelFrame->lower();
-    m_list = Place(new QTreeWidget(this), 1011, DialogRect(183, 15, 136, 160));
+    m_list = Place(new QTreeView(this), 1011, DialogRect(183, 15, 136, 160));
     m_new = Button(this, QStringLiteral("New"), 1015, DialogRect(183, 177, 28, 12), true);
     m_edit = Button(this, QStringLiteral("Edit"), 1018, DialogRect(212, 177, 25, 12), true);
     m_delete = Button(this, QStringLiteral("Delete"), 1016, DialogRect(238, 177, 26, 12), true);
@@ -153,10 +153,8 @@ void CMainDlg::CreateControls() {
     m_message->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_send->setDefault(true);
 
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->header()->setStretchLastSection(false);
+    m_panel = new CAddressBookPanel(
+        this, {m_list, m_new, m_edit, m_delete, m_sendTo, m_to, m_toCompletion});
 
     // Enter is the send command's to interpret (the option "Send Message When <Enter> is
     // Pressed"); Escape never closes this window.
@@ -185,11 +183,6 @@ void CMainDlg::OnInitDialog() {
     CAppSettings& s = AppSettings();
     RegisterMainWindow(m_endpoint);
     setWindowIcon(AppIcon());
-
-    QStringList columns = {QStringLiteral("Name"), QStringLiteral("Number")};
-    m_list->setHeaderLabels(columns);
-    m_list->headerItem()->setTextAlignment(0, Qt::AlignLeft);
-    m_list->headerItem()->setTextAlignment(1, Qt::AlignLeft);
 
     // The stored position, applied before the window first shows.
     move(s.WindowX, s.WindowY);
@@ -284,27 +277,7 @@ void CMainDlg::OpenPanel() {
 }
 
 void CMainDlg::RefreshAddressBook() {
-    AddressBook& book = AppSettings().AddressBook;
-    // Sorted by upper-cased name, compared byte by byte as unsigned values (as std::string
-    // compares); equal names keep their order.
-    std::vector<std::pair<std::string, CContact>> keyed;
-    keyed.reserve(book.size());
-    for (CContact& c : book) keyed.emplace_back(UpperCase(c.Name), std::move(c));
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < book.size(); ++i) book[i] = std::move(keyed[i].second);
-    m_toCompletion->ClearSuggestions();
-    for (const CContact& c : book) m_toCompletion->AddSuggestion(c.Name);
-    m_list->clear();
-    for (const CContact& c : book) {
-        auto* row = new QTreeWidgetItem(m_list);
-        row->setText(0, ToQt(c.Name));
-        row->setText(1, ToQt(FormatPhoneNumber(c.Number)));
-    }
-    // Room for the vertical scroll bar once the rows no longer fit.
-    const int nameWidth = book.size() > 17 ? 95 : 110;
-    m_list->setColumnWidth(0, nameWidth);
-    m_list->setColumnWidth(1, m_list->maximumViewportSize().width() - nameWidth);
+    m_panel->Refresh();
 }
 
 bool CMainDlg::MyInfoEntrySelected() const {

@@ -10,6 +10,7 @@
 #include "contacts/Contact.h"
 #include "delivery/SendFailure.h"
 
+class CAddressBookPanel;
 class CAutoCompleteField;
 class CWindowEndpoint;
 class CPopupComboBox;
@@ -17,7 +18,7 @@ class QComboBox;
 class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 class CMainDlg : public QDialog {
     Q_OBJECT
@@ -43,7 +44,8 @@ public:
     QComboBox* FromList() const;
     QPlainTextEdit* MessageField() const { return m_message; }
     QPushButton* SendButton() const { return m_send; }
-    QTreeWidget* AddressList() const { return m_list; }
+    QTreeView* AddressList() const { return m_list; }
+    CAddressBookPanel* Panel() const { return m_panel; }
     CAutoCompleteField* ToCompletion() const { return m_toCompletion; }
 
     // The client width with the panel open; the collapsed window is 236 pixels narrower.
@@ -91,10 +93,11 @@ private:
     QPushButton* m_send = nullptr;
     QPushButton* m_addressBookButton = nullptr;
     QGroupBox* m_panelFrame = nullptr;
-    QTreeWidget* m_list = nullptr;
+    QTreeView* m_list = nullptr;
     QPushButton* m_new = nullptr;
     QPushButton* m_edit = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_sendTo = nullptr;
+    CAddressBookPanel* m_panel = nullptr;  // the list's and the four buttons' triggers
     std::shared_ptr<CWindowEndpoint> m_endpoint;
 };

@@ -18,6 +18,20 @@ QWidget* ActiveWindow() {
     return QApplication::activeWindow();
 }
 
+// "Text (*.csv)|*.csv|All Files (*.*)|*.*||" as the file dialog takes it: the descriptions
+// joined by ";;" (each names its patterns in parentheses). A filter without "|" is kept.
+QString DialogFilter(const std::string& filter) {
+    if (filter.find('|') == std::string::npos)
+        return ToQt(filter);
+    const QStringList parts = ToQt(filter).split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (!parts[i].isEmpty())
+            descriptions << parts[i];
+    }
+    return descriptions.join(QStringLiteral(";;"));
+}
+
 }  // namespace
 
 MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) {
@@ -65,7 +79,8 @@ MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, Mb
 }
 
 std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::string& filter) {
-    QString file = QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), ToQt(filter));
+    QString file =
+        QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), DialogFilter(filter));
     if (file.isEmpty())
         return std::nullopt;
     return std::filesystem::path(file.toStdString());

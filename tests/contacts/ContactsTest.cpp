@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
+#include "base/Text.h"
+#include "contacts/AddressBookEdits.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/Contact.h"
 #include "contacts/PhoneNumbers.h"
@@ -101,4 +104,38 @@ TEST(RecentLists, FindAndPushKeepTheMostRecentFirstWithinTheLimit) {
     EXPECT_EQ(list, (std::vector<std::string>{"d", "c", "a"}));
     PushRecent(list, "b", 5);
     EXPECT_EQ(list, (std::vector<std::string>{"b", "d", "c", "a"}));
+}
+
+TEST(AddressBookEdits, NamesGoIntoTheToTextUntilItPassesFiveHundredCharacters) {
+    const AddressBook book = {
+        {"Ann", "", "5550000001", 0}, {"Bob", "", "5550000002", 0}, {"Cy", "", "5550000003", 0}};
+    EXPECT_EQ(JoinNames(book, {0, 2}), "Ann, Cy");
+    EXPECT_EQ(JoinNames(book, {}), "");
+    EXPECT_EQ(AppendNames("", book, {1, 2}), "Bob, Cy");
+    const std::string long499(499, 'x');
+    EXPECT_EQ(AppendNames(long499, book, {0, 1}), long499 + ", Ann");
+    EXPECT_EQ(AppendNames(long499 + "x", book, {0}), long499 + "x");
+
+    AddressBook five = {
+        {"a", "", "", 0}, {"b", "", "", 0}, {"c", "", "", 0}, {"d", "", "", 0}, {"e", "", "", 0}};
+    DeleteEntries(five, {1, 3, 4});
+    EXPECT_EQ(five, (AddressBook{{"a", "", "", 0}, {"c", "", "", 0}}));
+}
+
+TEST(AddressBookEdits, SortingOrdersByUpperCasedNameAndKeepsEqualNamesInTheirOrder) {
+    AddressBook book;
+    for (int i = 0; i < 300; ++i) {
+        // Names repeat in both cases; the number tells the entries apart.
+        const std::string name =
+            std::string(1, "bBaAc\xE9\xC9"[(i * 5) % 7]) + "x" + std::to_string((i * 37) % 11);
+        book.push_back({name, "", std::to_string(i), 0});
+    }
+    AddressBook expected = book;
+    std::stable_sort(expected.begin(), expected.end(), [](const CContact& a, const CContact& b) {
+        return UpperCase(a.Name) < UpperCase(b.Name);
+    });
+    SortAddressBook(book);
+    EXPECT_EQ(book, expected);
+    SortAddressBook(book);  // already in order: nothing moves
+    EXPECT_EQ(book, expected);
 }

@@ -17,8 +17,9 @@ MbResult RecordingUi::MessageBox(const std::string& text, MbButtons buttons, MbI
     return buttons == MbButtons::YesNo ? MbResult::Yes : MbResult::Ok;
 }
 
-std::optional<std::filesystem::path> RecordingUi::ChooseFileToOpen(const std::string&) {
+std::optional<std::filesystem::path> RecordingUi::ChooseFileToOpen(const std::string& filter) {
     std::lock_guard lock(m_mutex);
+    m_filters.push_back(filter);
     if (m_files.empty())
         return std::nullopt;
     auto file = m_files.front();
@@ -70,6 +71,11 @@ std::vector<std::string> RecordingUi::MessageTexts() const {
 std::vector<std::string> RecordingUi::Links() const {
     std::lock_guard lock(m_mutex);
     return m_links;
+}
+
+std::vector<std::string> RecordingUi::FileFilters() const {
+    std::lock_guard lock(m_mutex);
+    return m_filters;
 }
 
 std::vector<RecordingUi::StartedProcess> RecordingUi::Processes() const {

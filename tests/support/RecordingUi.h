@@ -32,6 +32,7 @@ public:
     std::vector<RecordedMessageBox> MessageBoxes() const;
     std::vector<std::string> MessageTexts() const;
     std::vector<std::string> Links() const;
+    std::vector<std::string> FileFilters() const;  // of every file choice asked for
     struct StartedProcess {
         std::filesystem::path program;
         std::vector<std::string> arguments;
@@ -46,5 +47,6 @@ private:
     bool m_startResult = true;
     std::vector<RecordedMessageBox> m_boxes;
     std::vector<std::string> m_links;
+    std::vector<std::string> m_filters;
     std::vector<StartedProcess> m_processes;
 };

@@ -1,0 +1,184 @@
+#include "ui/AddressBookPanel.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeView>
+#include <algorithm>
+
+#include "base/UiServices.h"
+#include "contacts/AddressBookEdits.h"
+#include "storage/AppSettings.h"
+#include "ui/AddContactDlg.h"
+#include "ui/AddressBookModel.h"
+#include "ui/AutoCompleteField.h"
+#include "ui/EditContactDlg.h"
+#include "ui/GuiText.h"
+#include "ui/ImportAbookDlg.h"
+
+namespace {
+
+// Menu 143's commands.
+constexpr int kAppendCommand = 32776;
+constexpr int kImportCommand = 32775;
+
+}  // namespace
+
+CAddressBookPanel::CAddressBookPanel(QWidget* window, const AddressBookControls& controls)
+    : QObject(window),
+      m_window(window),
+      m_controls(controls),
+      m_viewport(controls.list->viewport()),
+      m_model(new CAddressBookModel(AppSettings().AddressBook, this)) {
+    QTreeView* list = m_controls.list;
+    list->setModel(m_model);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);  // rows are never measured one by one
+    list->setItemsExpandable(false);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    list->installEventFilter(this);
+    m_viewport->installEventFilter(this);
+
+    connect(m_controls.newButton, &QPushButton::clicked, this, &CAddressBookPanel::OnNew);
+    connect(m_controls.editButton, &QPushButton::clicked, this, &CAddressBookPanel::OnEdit);
+    connect(m_controls.deleteButton, &QPushButton::clicked, this, &CAddressBookPanel::OnDelete);
+    connect(m_controls.sendToButton, &QPushButton::clicked, this, &CAddressBookPanel::OnSendTo);
+    connect(list, &QWidget::customContextMenuRequested, this, &CAddressBookPanel::ShowContextMenu);
+}
+
+void CAddressBookPanel::Refresh() {
+    AddressBook& book = AppSettings().AddressBook;
+    SortAddressBook(book);
+    m_model->Reset();
+    CAutoCompleteField* completion = m_controls.completion;
+    completion->SetSuggestionsStale([completion] {
+        completion->ClearSuggestions();
+        for (const CContact& c : AppSettings().AddressBook) completion->AddSuggestion(c.Name);
+    });
+    QTreeView* list = m_controls.list;
+    const int nameWidth = NameColumnWidth(book.size());
+    list->setColumnWidth(0, nameWidth);
+    // The number column keeps its width: the narrower name column makes room for the scroll bar.
+    list->setColumnWidth(1, list->maximumViewportSize().width() - NameColumnWidth(0));
+}
+
+std::vector<int> CAddressBookPanel::SelectedRows() const {
+    std::vector<int> rows;
+    const QItemSelection selection = m_controls.list->selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void CAddressBookPanel::OnNew() {
+    CAddContactDlg dialog(m_window);
+    dialog.exec();
+}
+
+void CAddressBookPanel::OnEdit() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    if (rows.size() > 1) {
+        ShowMessageBox("You cannot edit more than one entry at a time!");
+        return;
+    }
+    const CContact entry = AppSettings().AddressBook[static_cast<std::size_t>(rows.front())];
+    CEditContactDlg dialog(m_window, entry, rows.front());
+    dialog.exec();
+}
+
+void CAddressBookPanel::OnDelete() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return;
+    if (rows.size() > 1 &&
+        ShowMessageBox("Are you sure you want to delete all of the selected entries?",
+                       MbButtons::YesNo, MbIcon::Question) != MbResult::Yes) {
+        return;
+    }
+    DeleteRows(rows);
+}
+
+void CAddressBookPanel::DeleteRows(const std::vector<int>& rows) {
+    // Saved with the next settings save, not here.
+    DeleteEntries(AppSettings().AddressBook, rows);
+    Refresh();
+}
+
+void CAddressBookPanel::OnSendTo() {
+    SetToText(JoinNames(AppSettings().AddressBook, SelectedRows()));
+}
+
+void CAddressBookPanel::OnAppendToRecipients() {
+    const std::string to = FromQt(m_controls.to->currentText());
+    SetToText(AppendNames(to, AppSettings().AddressBook, SelectedRows()));
+}
+
+void CAddressBookPanel::SetToText(const std::string& text) {
+    m_controls.to->setEditText(ToQt(text));
+}
+
+void CAddressBookPanel::OnDoubleClick() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        OnNew();
+        return;
+    }
+    SetToText(AppSettings().AddressBook[static_cast<std::size_t>(rows.front())].Name);
+}
+
+void CAddressBookPanel::ShowContextMenu(const QPoint& position) {
+    QMenu menu(m_controls.list);
+    menu.setObjectName(QStringLiteral("143"));
+    menu.setFont(m_controls.list->font());
+    QAction* append = menu.addAction(QStringLiteral("Append to Recipient List"));
+    append->setData(kAppendCommand);
+    QAction* import = menu.addAction(QStringLiteral("Import Contacts... (CSV)"));
+    import->setData(kImportCommand);
+    QAction* chosen = menu.exec(m_controls.list->viewport()->mapToGlobal(position));
+    if (chosen == append) {
+        OnAppendToRecipients();
+    } else if (chosen == import) {
+        OnImport();
+    }
+}
+
+void CAddressBookPanel::OnImport() {
+    if (const auto file = UiServices()->ChooseFileToOpen(kImportFilter)) {
+        CImportAbookDlg dialog(m_window, *file);
+        dialog.exec();
+    }
+    Refresh();
+}
+
+bool CAddressBookPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_controls.list && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        OnDelete();
+        return false;  // the list still sees the key
+    }
+    // Compared by the pointers kept: while the list is being destroyed it is no view any more.
+    if (watched == m_viewport && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            OnAppendToRecipients();
+        } else {
+            OnDoubleClick();
+        }
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

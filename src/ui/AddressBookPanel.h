@@ -1,0 +1,63 @@
+#pragma once
+// CAddressBookPanel: the main window's address-book list and its four buttons. It puts names
+// into the To field, opens the contact editors, deletes contacts and runs the CSV import. The
+// window keeps the controls; this object wires them and owns the list's model.
+
+#include <QObject>
+#include <vector>
+
+class CAddressBookModel;
+class CAutoCompleteField;
+class QComboBox;
+class QPoint;
+class QPushButton;
+class QTreeView;
+class QWidget;
+
+struct AddressBookControls {
+    QTreeView* list;
+    QPushButton* newButton;
+    QPushButton* editButton;
+    QPushButton* deleteButton;
+    QPushButton* sendToButton;
+    QComboBox* to;
+    CAutoCompleteField* completion;  // the names offered under the To field
+};
+
+class CAddressBookPanel : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kImportFilter =
+        "Comma-Seperated Value Files (*.csv)|*.csv|All Files (*.*)|*.*||";
+
+    CAddressBookPanel(QWidget* window, const AddressBookControls& controls);
+
+    // Sorts the book by name and shows it again; the suggestions follow.
+    void Refresh();
+
+    void OnNew();
+    void OnEdit();
+    void OnDelete();
+    void OnSendTo();
+    void OnAppendToRecipients();
+    void OnImport();
+
+    // Selected rows in increasing order.
+    std::vector<int> SelectedRows() const;
+    // Removes the rows (increasing) without asking and shows the book again.
+    void DeleteRows(const std::vector<int>& rows);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnDoubleClick();
+    void ShowContextMenu(const QPoint& position);
+    void SetToText(const std::string& text);
+
+    QWidget* m_window;
+    AddressBookControls m_controls;
+    QWidget* m_viewport;  // the list's, where the mouse arrives
+    CAddressBookModel* m_model;
+};

@@ -1,0 +1,106 @@
+// The CSV import as the user runs it from the panel's context menu.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "ui/AddressBookFixture.h"
+#include "ui/ImportAbookDlg.h"
+
+namespace {
+
+class ImportContacts : public AddressBookTest {
+protected:
+    // Chooses "Import Contacts... (CSV)" with `file` as the answer of the file dialog and runs
+    // `act` on the import dialog.
+    void RunImport(std::optional<std::filesystem::path> file,
+                   std::function<void(CImportAbookDlg&)> act) {
+        ui->QueueFile(std::move(file));
+        WhenDialogOpens<CImportAbookDlg>(std::move(act));
+        ChooseFromContextMenu(0, "Import Contacts... (CSV)");
+    }
+    static QStringList Items(QComboBox* list) {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+        return items;
+    }
+    static void PressOk(QDialog& d) {
+        QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
+    }
+};
+
+}  // namespace
+
+TEST_F(ImportContacts, TheChosenFieldsAreImportedCountedAndShownInNameOrder) {
+    OpenWith({"Zed"});
+    const auto file = dir / "contacts.csv";
+    WriteFileBytes(file, "Name,Phone\nAnn,555-123-4567\nBob,12345\n");
+    QStringList names;
+    int nameChoice = -1, numberChoice = -1;
+    RunImport(file, [&](CImportAbookDlg& d) {
+        names = Items(d.NameList());
+        nameChoice = d.NameList()->currentIndex();
+        numberChoice = d.NumberList()->currentIndex();
+        PressOk(d);
+    });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(ui->FileFilters(),
+              std::vector<std::string>{
+                  "Comma-Seperated Value Files (*.csv)|*.csv|All Files (*.*)|*.*||"});
+    EXPECT_EQ(names, (QStringList{"Name", "Phone"}));
+    EXPECT_EQ(nameChoice, 0);
+    EXPECT_EQ(numberChoice, 1);
+    ASSERT_EQ(ui->MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui->MessageBoxes()[0].text,
+              "1 records were imported successfully into the address book\n"
+              "1 records were not imported due to missing or invalid data");
+    EXPECT_EQ(ui->MessageBoxes()[0].icon, MbIcon::Information);
+    EXPECT_EQ(List()->model()->rowCount(), 2);
+    EXPECT_EQ(List()->model()->index(0, 1).data().toString(), "(555) 123-4567");
+    EXPECT_FALSE(SettingsSaved());  // saved with the next settings save
+}
+
+TEST_F(ImportContacts, OkAsksForTheMissingFieldAndCancelImportsNothing) {
+    OpenWith({"Zed"});
+    const auto single = dir / "single.csv";
+    WriteFileBytes(single, "Ann\n");
+    struct Case {
+        std::filesystem::path file;
+        std::string message;
+    } cases[] = {
+        {single, "Please select the field that contains the numbers you want to import"},
+        {dir.path(), "Please select the field that contains the names you want to import"},
+    };
+    for (const Case& c : cases) {
+        bool stayed = false;
+        RunImport(c.file, [&](CImportAbookDlg& d) {
+            PressOk(d);
+            stayed = d.isVisible();
+            d.reject();
+        });
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(ui->MessageTexts().back(), c.message);
+    }
+    RunImport(std::nullopt, [](CImportAbookDlg& d) { d.accept(); });
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(AppSettings().AddressBook.size(), 1u);
+}
+
+TEST_F(ImportContacts, AFirstLineOfTenThousandFieldsIsOfferedWhole) {
+    OpenWith({"Zed"});
+    std::string headings = "Name,Phone";
+    for (int i = 2; i < 10000; ++i) headings += ",f" + std::to_string(i);
+    const auto file = dir / "wide.csv";
+    WriteFileBytes(file, headings + "\nAnn,5551234567\n");
+    int offered = 0;
+    RunImport(file, [&](CImportAbookDlg& d) {
+        offered = d.NumberList()->count();
+        PressOk(d);
+    });
+    EXPECT_EQ(offered, 10000);
+    EXPECT_EQ(
+        ui->MessageTexts(),
+        std::vector<std::string>{"1 records were imported successfully into the address book"});
+}
