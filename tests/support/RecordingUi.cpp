@@ -29,7 +29,12 @@ std::optional<std::filesystem::path> RecordingUi::ChooseFileToOpen(const std::st
 bool RecordingUi::OpenLink(const std::string& url) {
     std::lock_guard lock(m_mutex);
     m_links.push_back(url);
-    return true;
+    return m_openLinkResult;
+}
+
+void RecordingUi::Beep() {
+    std::lock_guard lock(m_mutex);
+    ++m_beeps;
 }
 
 bool RecordingUi::StartProcess(const std::filesystem::path& program,
@@ -55,6 +60,11 @@ void RecordingUi::SetStartProcessResult(bool ok) {
     m_startResult = ok;
 }
 
+void RecordingUi::SetOpenLinkResult(bool ok) {
+    std::lock_guard lock(m_mutex);
+    m_openLinkResult = ok;
+}
+
 std::vector<RecordedMessageBox> RecordingUi::MessageBoxes() const {
     std::lock_guard lock(m_mutex);
     return m_boxes;
@@ -70,6 +80,11 @@ std::vector<std::string> RecordingUi::MessageTexts() const {
 std::vector<std::string> RecordingUi::Links() const {
     std::lock_guard lock(m_mutex);
     return m_links;
+}
+
+int RecordingUi::Beeps() const {
+    std::lock_guard lock(m_mutex);
+    return m_beeps;
 }
 
 std::vector<RecordingUi::StartedProcess> RecordingUi::Processes() const {
