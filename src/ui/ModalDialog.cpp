@@ -9,8 +9,9 @@
 CModalDialog::CModalDialog(QWidget* owner, int templateId, const QString& caption, QSize size)
     : QDialog(owner) {
     setObjectName(QString::number(templateId));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    // Customised, so that window managers offer only the close box: no minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(caption);
     setFont(DialogFont());
     setFixedSize(DluToPixelsX(size.width()), DluToPixelsY(size.height()));

@@ -23,23 +23,23 @@ const QString kMyInfoNote = QStringLiteral(
 }  // namespace
 
 COptionsDlg::COptionsDlg(QWidget* owner)
-    : CModalDialog(owner, 132, QStringLiteral("Quillo Options"), QSize(236, 171)) {
+    : CModalDialog(owner, 132, QStringLiteral("Quillo Options"), QSize(236, 173)) {
     CreateControls();
     LoadSettings();
 }
 
 void COptionsDlg::CreateControls() {
     // In tab order. A caption's mnemonic moves the focus to the field after it.
-    Place(new QGroupBox(QStringLiteral("My Info"), this), 0, QRect(7, 5, 222, 97));
-    AddParagraph(kMyInfoNote, QRect(14, 16, 208, 26), Qt::AlignLeft);
+    Place(new QGroupBox(QStringLiteral("My Info"), this), 0, QRect(7, 5, 222, 99));
+    AddParagraph(kMyInfoNote, QRect(14, 20, 208, 26), Qt::AlignLeft);
     const struct {
         const char* caption;
         const char* name;
         int id, y, width;
         QLineEdit** field;
-    } fields[] = {{"&Name :", "Name", 1020, 47, 166, &m_name},
-                  {"N&umber :", "Number", 1019, 64, 80, &m_number},
-                  {"&Email :", "Email", 1026, 81, 166, &m_email}};
+    } fields[] = {{"&Name :", "Name", 1020, 50, 166, &m_name},
+                  {"N&umber :", "Number", 1019, 67, 80, &m_number},
+                  {"&Email :", "Email", 1026, 84, 166, &m_email}};
     for (const auto& f : fields) {
         QLabel* caption =
             AddText(QString::fromLatin1(f.caption), QRect(14, f.y + 2, 36, 9), Qt::AlignRight);
@@ -49,18 +49,18 @@ void COptionsDlg::CreateControls() {
     }
 
     QLabel* startupCaption =
-        AddText(QStringLiteral("&Start with address book :"), QRect(7, 110, 86, 9));
-    m_startup = Place(new QComboBox(this), 1028, QRect(96, 108, 72, 14));
+        AddText(QStringLiteral("&Start with address book :"), QRect(7, 112, 86, 9));
+    m_startup = Place(new QComboBox(this), 1028, QRect(96, 110, 72, 14));
     m_startup->addItems(
         {QStringLiteral("Open"), QStringLiteral("Closed"), QStringLiteral("Last Setting")});
     m_startup->setAccessibleName(QStringLiteral("Start with address book"));
     startupCaption->setBuddy(m_startup);
     m_sendOnEnter =
         Place(new QCheckBox(QStringLiteral("Send &Message When <Enter> is Pressed"), this), 1043,
-              QRect(7, 127, 160, 10));
+              QRect(7, 129, 160, 10));
 
-    QPushButton* ok = AddButton(QStringLiteral("OK"), 1, QRect(123, 150, 50, 14));
-    QPushButton* cancel = AddButton(QStringLiteral("Cancel"), 2, QRect(179, 150, 50, 14));
+    QPushButton* ok = AddButton(QStringLiteral("OK"), 1, QRect(123, 152, 50, 14));
+    QPushButton* cancel = AddButton(QStringLiteral("Cancel"), 2, QRect(179, 152, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &COptionsDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &COptionsDlg::reject);
