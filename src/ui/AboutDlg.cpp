@@ -48,10 +48,7 @@ void CAboutDlg::CreateControls() {
     count->setAccessibleName(QStringLiteral("Message Count"));
     countCaption->setBuddy(count);
 
-    QPushButton* ok = AddButton(QStringLiteral("OK"), 1, QRect(193, 109, 50, 14));
-    ok->setDefault(true);
-    ok->setFocus();
-    connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+    AddOkButton(QRect(193, 109, 50, 14))->setFocus();
     connect(donate, &QPushButton::clicked, this,
             [this] { CLinkLabel::OpenTarget(m_donationLink); });
 }

@@ -27,10 +27,7 @@ void CDonateDlg::CreateControls() {
                  QRect(7, 53, 222, 34), Qt::AlignHCenter);
     AddText(ToQt(m_siteText), QRect(7, 91, 222, 9), Qt::AlignHCenter, 1033);
 
-    QPushButton* ok = AddButton(QStringLiteral("OK"), 1, QRect(93, 107, 50, 14));
-    ok->setDefault(true);
-    ok->setFocus();
-    connect(ok, &QPushButton::clicked, this, &CDonateDlg::accept);
+    AddOkButton(QRect(93, 107, 50, 14))->setFocus();
     connect(donate, &QPushButton::clicked, this,
             [this] { CLinkLabel::OpenTarget(m_donationLink); });
 }

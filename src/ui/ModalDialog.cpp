@@ -47,3 +47,10 @@ QLabel* CModalDialog::AddParagraph(const QString& text, QRect rect, Qt::Alignmen
 QPushButton* CModalDialog::AddButton(const QString& caption, int id, QRect rect) {
     return Place(new QPushButton(caption, this), id, rect);
 }
+
+QPushButton* CModalDialog::AddOkButton(QRect rect) {
+    QPushButton* ok = AddButton(QStringLiteral("OK"), 1, rect);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    return ok;
+}

@@ -30,6 +30,8 @@ protected:
     // A text that wraps onto the lines its height allows.
     QLabel* AddParagraph(const QString& text, QRect rect, Qt::Alignment align, int id = 0);
     QPushButton* AddButton(const QString& caption, int id, QRect rect);
+    // The default button "OK" (id 1), which accepts the dialog.
+    QPushButton* AddOkButton(QRect rect);
 
 private:
     void PlaceWidget(QWidget* widget, int id, QRect rect);

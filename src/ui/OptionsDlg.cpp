@@ -59,10 +59,8 @@ void COptionsDlg::CreateControls() {
         Place(new QCheckBox(QStringLiteral("Send &Message When <Enter> is Pressed"), this), 1043,
               QRect(7, 129, 160, 10));
 
-    QPushButton* ok = AddButton(QStringLiteral("OK"), 1, QRect(123, 152, 50, 14));
+    AddOkButton(QRect(123, 152, 50, 14));
     QPushButton* cancel = AddButton(QStringLiteral("Cancel"), 2, QRect(179, 152, 50, 14));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &COptionsDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &COptionsDlg::reject);
     AttachNumberFormatting(m_number);
 }

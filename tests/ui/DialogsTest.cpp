@@ -388,5 +388,10 @@ TEST_F(Dialogs, TheLinkOpensItsTargetOrItsTextAndTurnsVisitedOnlyWhenOpened) {
         EXPECT_EQ(ui->Beeps(), c.desktopOpens ? 0 : 1);
         EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor(0, 0, 255));
         EXPECT_FALSE(QApplication::overrideCursor());  // the wait cursor has gone again
+
+        // From the keyboard too: Tab reaches the link, Space opens it.
+        EXPECT_EQ(link.focusPolicy(), Qt::TabFocus);
+        QTest::keyClick(&link, Qt::Key_Space);
+        EXPECT_EQ(ui->Links().size(), 2u);
     }
 }
