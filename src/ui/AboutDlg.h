@@ -8,7 +8,6 @@
 #include "ui/ModalDialog.h"
 
 class CLinkLabel;
-class QLineEdit;
 
 class CAboutDlg : public CModalDialog {
     Q_OBJECT
