@@ -14,6 +14,7 @@ public:
         return std::nullopt;
     }
     bool OpenLink(const std::string&) override { return false; }
+    void Beep() override {}
     bool StartProcess(const std::filesystem::path&, const std::vector<std::string>&,
                       const std::filesystem::path&) override {
         return false;

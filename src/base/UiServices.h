@@ -1,6 +1,6 @@
 #pragma once
 // What the core asks of the user interface: a message box, a file to open, a link to show, a
-// process to start. The GUI installs its implementations at start; tests install recorders.
+// process to start, a beep. The GUI installs its implementations at start; tests install recorders.
 
 #include <filesystem>
 #include <memory>
@@ -24,6 +24,9 @@ public:
 
     // Shows a web page in the user's browser; false when that failed.
     virtual bool OpenLink(const std::string& url) = 0;
+
+    // The default warning sound.
+    virtual void Beep() = 0;
 
     // Starts `program` with `arguments` in `directory`, in a new process group, without waiting.
     virtual bool StartProcess(const std::filesystem::path& program,

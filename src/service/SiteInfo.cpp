@@ -52,3 +52,10 @@ SiteInfoValues ReadSiteInfoValues(const CSiteInfo& site) {
     }
     return values;
 }
+
+SiteInfoValues CurrentSiteInfo() {
+    SiteInfoValues values = AppSettings().SiteInfo();
+    if (values == SiteInfoValues{})
+        values = ReadSiteInfoValues(CSiteInfo(std::string()));
+    return values;
+}

@@ -25,3 +25,6 @@ private:
 
 // The six values from the page, each its string-table default where its key is missing.
 SiteInfoValues ReadSiteInfoValues(const CSiteInfo& site);
+
+// The values published at start-up, or the string table's defaults while none have been.
+SiteInfoValues CurrentSiteInfo();

@@ -20,11 +20,15 @@
 #include "contacts/PhoneNumbers.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
+#include "ui/AboutDlg.h"
 #include "ui/AddressBookPanel.h"
 #include "ui/AppIcon.h"
 #include "ui/AutoCompleteField.h"
 #include "ui/DialogUnits.h"
+#include "ui/DonateDlg.h"
 #include "ui/GuiText.h"
+#include "ui/NewVersionDlg.h"
+#include "ui/OptionsDlg.h"
 #include "ui/PopupComboBox.h"
 #include "ui/WindowSeat.h"
 
@@ -459,7 +463,10 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
         auto* focus = static_cast<QFocusEvent*>(event);
         QWidget* next = QApplication::focusWidget();
         const bool staysInside = next == m_from || next == m_from->lineEdit();
-        if (focus->reason() != Qt::PopupFocusReason && !staysInside)
+        // Another window taking the focus (a message box, the options) is not leaving the
+        // field: the focus comes back to it.
+        const Qt::FocusReason reason = focus->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && !staysInside)
             OnFromFocusLost();
     }
     return QDialog::eventFilter(watched, event);
@@ -511,12 +518,24 @@ void CMainDlg::reject() {
     QDialog::reject();
 }
 
-// The options dialog arrives with its own window; until then Options behaves as a Cancel.
 bool CMainDlg::RunOptionsDialog() {
-    return false;
+    COptionsDlg options(this);
+    return options.exec() == QDialog::Accepted;
 }
 
-// The About, donation and new-version dialogs arrive with their own windows.
-void CMainDlg::ShowAboutDialog() {}
-void CMainDlg::ShowDonationDialog() {}
-void CMainDlg::ShowNewVersionDialog() {}
+// The window manager's window menu is not ours to extend on X11, so the About dialog is reached
+// from the "About " button and F1 only.
+void CMainDlg::ShowAboutDialog() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainDlg::ShowDonationDialog() {
+    CDonateDlg donate(this);
+    donate.exec();
+}
+
+void CMainDlg::ShowNewVersionDialog() {
+    CNewVersionDlg offer(this);
+    offer.exec();
+}

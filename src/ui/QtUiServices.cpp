@@ -90,6 +90,10 @@ bool QtUiServices::OpenLink(const std::string& url) {
     return QDesktopServices::openUrl(QUrl::fromUserInput(ToQt(url)));
 }
 
+void QtUiServices::Beep() {
+    QApplication::beep();
+}
+
 bool QtUiServices::StartProcess(const std::filesystem::path& program,
                                 const std::vector<std::string>& arguments,
                                 const std::filesystem::path& directory) {

@@ -10,6 +10,7 @@ public:
     MbResult MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) override;
     std::optional<std::filesystem::path> ChooseFileToOpen(const std::string& filter) override;
     bool OpenLink(const std::string& url) override;
+    void Beep() override;
     bool StartProcess(const std::filesystem::path& program,
                       const std::vector<std::string>& arguments,
                       const std::filesystem::path& directory) override;

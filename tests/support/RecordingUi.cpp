@@ -30,7 +30,12 @@ std::optional<std::filesystem::path> RecordingUi::ChooseFileToOpen(const std::st
 bool RecordingUi::OpenLink(const std::string& url) {
     std::lock_guard lock(m_mutex);
     m_links.push_back(url);
-    return true;
+    return m_openLinkResult;
+}
+
+void RecordingUi::Beep() {
+    std::lock_guard lock(m_mutex);
+    ++m_beeps;
 }
 
 bool RecordingUi::StartProcess(const std::filesystem::path& program,
@@ -56,6 +61,11 @@ void RecordingUi::SetStartProcessResult(bool ok) {
     m_startResult = ok;
 }
 
+void RecordingUi::SetOpenLinkResult(bool ok) {
+    std::lock_guard lock(m_mutex);
+    m_openLinkResult = ok;
+}
+
 std::vector<RecordedMessageBox> RecordingUi::MessageBoxes() const {
     std::lock_guard lock(m_mutex);
     return m_boxes;
@@ -76,6 +86,11 @@ std::vector<std::string> RecordingUi::Links() const {
 std::vector<std::string> RecordingUi::FileFilters() const {
     std::lock_guard lock(m_mutex);
     return m_filters;
+}
+
+int RecordingUi::Beeps() const {
+    std::lock_guard lock(m_mutex);
+    return m_beeps;
 }
 
 std::vector<RecordingUi::StartedProcess> RecordingUi::Processes() const {

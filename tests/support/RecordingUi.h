@@ -20,6 +20,7 @@ public:
     MbResult MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) override;
     std::optional<std::filesystem::path> ChooseFileToOpen(const std::string& filter) override;
     bool OpenLink(const std::string& url) override;
+    void Beep() override;
     bool StartProcess(const std::filesystem::path& program,
                       const std::vector<std::string>& arguments,
                       const std::filesystem::path& directory) override;
@@ -28,11 +29,13 @@ public:
     void QueueAnswer(MbResult answer);
     void QueueFile(std::optional<std::filesystem::path> file);
     void SetStartProcessResult(bool ok);
+    void SetOpenLinkResult(bool ok);
 
     std::vector<RecordedMessageBox> MessageBoxes() const;
     std::vector<std::string> MessageTexts() const;
-    std::vector<std::string> Links() const;
     std::vector<std::string> FileFilters() const;  // of every file choice asked for
+    std::vector<std::string> Links() const;  // every link asked for, opened or not
+    int Beeps() const;
     struct StartedProcess {
         std::filesystem::path program;
         std::vector<std::string> arguments;
@@ -45,6 +48,8 @@ private:
     std::deque<MbResult> m_answers;
     std::deque<std::optional<std::filesystem::path>> m_files;
     bool m_startResult = true;
+    bool m_openLinkResult = true;
+    int m_beeps = 0;
     std::vector<RecordedMessageBox> m_boxes;
     std::vector<std::string> m_links;
     std::vector<std::string> m_filters;

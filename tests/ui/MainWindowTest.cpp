@@ -15,6 +15,8 @@
 #include "delivery/SendJob.h"
 #include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
+#include "ui/ModalDriver.h"
+#include "ui/OptionsDlg.h"
 
 using namespace std::chrono_literals;
 
@@ -282,7 +284,9 @@ TEST_F(MainWindow, TheMyInfoEntryAsksToSetUpDetailsWhenThereAreNone) {
     // Yes opens the options; leaving them without details clears the entry again.
     from->setCurrentIndex(0);
     ui->QueueAnswer(MbResult::Yes);
+    ModalDriver<COptionsDlg> options([](COptionsDlg& d) { d.reject(); });
     QTest::keyClick(from, Qt::Key_Down);
+    EXPECT_EQ(options.Runs(), 1);
     EXPECT_EQ(ui->MessageBoxes().size(), 2u);
     EXPECT_EQ(from->currentText(), "");
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -13,8 +15,10 @@
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
 #include "support/InProcessLab.h"
-#include "support/TestWindow.h"
+#include "ui/DonateDlg.h"
 #include "ui/MainWindowFixture.h"
+#include "ui/ModalDriver.h"
+#include "ui/NewVersionDlg.h"
 #include "ui/QtUiServices.h"
 
 using namespace std::chrono_literals;
@@ -140,16 +144,43 @@ TEST_F(SendEndToEnd, ALongMessageArrivesAsItsPartsInOrder) {
     EXPECT_TRUE(NoProtocolError());
 }
 
-// The upgrade as the new-version dialog asks for it (a recording window stands in for the
-// dialog here): the installer is downloaded, started for real, and the program closes and saves.
+TEST_F(SendEndToEnd, TheFiftiethMessageBringsUpTheDonationPromptWithTheSiteValues) {
+    AppSettings().MessageCount = 49;
+    std::string siteText, opened;
+    ModalDriver<CDonateDlg> prompt([&](CDonateDlg& d) {
+        siteText = d.findChild<QLabel*>("1033")->text().toStdString();
+        QTest::mouseClick(d.findChild<QPushButton*>("1031"), Qt::LeftButton);
+        opened = ui->Links().empty() ? std::string() : ui->Links().back();
+        QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
+    });
+    Open();
+    EXPECT_EQ(SendAndWait("5551230007", "Hello"), "Your message was sent!");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prompt.Runs() == 1; }, 10000));
+    EXPECT_EQ(AppSettings().MessageCount, 50);
+    EXPECT_EQ(siteText, AppSettings().SiteInfo().SiteUrlText);
+    EXPECT_EQ(opened, AppSettings().SiteInfo().PaypalUrl);
+    EXPECT_FALSE(opened.empty());
+}
+
+// The upgrade as the user takes it: the site names a newer version, the offer comes up, "Yes"
+// downloads and starts the installer for real, and the offer and then the program close.
 TEST_F(SendEndToEnd, AnAcceptedUpgradeRunsTheInstallerAndTheProgramClosesAndSaves) {
     InstallUiServices(std::make_shared<QtUiServices>());
+    lab.SetLatestVersion("1.07");
+    QStringList statuses;
+    ModalDriver<CNewVersionDlg> offer([&](CNewVersionDlg& d) {
+        QObject::connect(d.StatusField(), &QLineEdit::textChanged,
+                         [&](const QString& text) { statuses << text; });
+        QTest::mouseClick(d.YesButton(), Qt::LeftButton);
+        EXPECT_FALSE(d.NoButton()->isEnabled());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 20000));
+    });
     CMainDlg& w = Open();
-    EXPECT_TRUE(QTest::qWaitFor([] { return !AppSettings().SiteInfo().DownloadUrl.empty(); }));
-    TestWindow upgradeDialog;
-    PostToTarget(PostTarget::CoreThread, WM_APP_UPGRADE, WindowRef(upgradeDialog.Endpoint()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 20000));
-    EXPECT_EQ(upgradeDialog.MessageIds().back(), WM_APP_SHUTDOWN);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return offer.Runs() == 1 && !w.isVisible(); }, 30000));
+    ASSERT_FALSE(statuses.isEmpty());
+    EXPECT_EQ(statuses.front(), "Connecting...");
+    EXPECT_TRUE(statuses.contains("DownloadComplete!"));
+    EXPECT_EQ(statuses.back(), "Shutting Down...");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !lab.InstallerRuns().empty(); }, 10000));
     ASSERT_EQ(lab.InstallerRuns().size(), 1u);
     EXPECT_EQ(lab.InstallerRuns()[0].arguments, "/SILENT");
