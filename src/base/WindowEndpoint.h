@@ -1,7 +1,9 @@
 #pragma once
 // How messages reach a window that lives on the user-interface thread. The window creates an
-// endpoint with an executor (queue a call onto its thread) and a handler, and closes it when it
-// goes away. Workers hold only a weak reference.
+// endpoint with an executor (queue a call onto its thread) and a handler, and closes it, on its
+// own thread, before it goes away. The executor is only ever called while the endpoint is open
+// and under its lock, so it may use the window; calls it queued that arrive after Close() handle
+// nothing. Workers hold only a weak reference.
 
 #include <condition_variable>
 #include <cstdint>
@@ -30,7 +32,8 @@ public:
     // the window is gone, or as soon as it goes while the caller waits.
     std::intptr_t Send(Message message);
 
-    // Called by the window as it goes away: later posts are dropped, waiting senders released.
+    // Called by the window, on its thread, as it goes away: later posts are dropped, waiting
+    // senders released. Returns once no worker is handing a call to the executor.
     void Close();
     bool IsOpen() const;
 
@@ -42,6 +45,7 @@ public:
 
 private:
     struct Pending;
+    std::intptr_t Handle(Message& message);
     void Run(Message& message, Pending* pending);
 
     Executor m_executor;

@@ -99,10 +99,12 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CMainDlg::~CMainDlg() {
-    SaveSettings();
+    // Closed before saving: the save may show a message box, whose event loop must not hand
+    // worker messages to a window being taken apart.
     m_endpoint->Close();
     if (MainWindowEndpoint() == m_endpoint)
         RegisterMainWindow(nullptr);
+    SaveSettings();
 }
 
 QComboBox* CMainDlg::ToField() const {

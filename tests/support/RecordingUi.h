@@ -2,6 +2,7 @@
 // A stand-in for the user interface's services: records every request and answers from a script.
 
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include "base/UiServices.h"
@@ -28,6 +29,8 @@ public:
     void QueueAnswer(MbResult answer);
     void QueueFile(std::optional<std::filesystem::path> file);
     void SetStartProcessResult(bool ok);
+    // Runs as each message box shows, outside the recorder's lock (a real box runs an event loop).
+    void SetMessageBoxHook(std::function<void()> hook);
 
     std::vector<RecordedMessageBox> MessageBoxes() const;
     std::vector<std::string> MessageTexts() const;
@@ -44,6 +47,7 @@ private:
     std::deque<MbResult> m_answers;
     std::deque<std::optional<std::filesystem::path>> m_files;
     bool m_startResult = true;
+    std::function<void()> m_boxHook;
     std::vector<RecordedMessageBox> m_boxes;
     std::vector<std::string> m_links;
     std::vector<StartedProcess> m_processes;
