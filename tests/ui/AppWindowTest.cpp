@@ -10,7 +10,6 @@
 #include "app/MessengerApp.h"
 #include "base/PostToTarget.h"
 #include "support/CoreTestEnvironment.h"
-#include "support/TempDir.h"
 #include "ui/MainDlg.h"
 
 namespace {
@@ -23,6 +22,7 @@ TEST_F(AppWindow, TheProgramShowsQuilloAndClosingTheWindowEndsTheRun) {
     QString title;
     bool registered = false;
     CMessengerApp app([&] {
+        AppSettings().ExeDirectory = programDir.path() / "";  // not the test program's folder
         CMainDlg dialog;
         QTimer::singleShot(0, &dialog, [&] {
             title = dialog.windowTitle();
@@ -51,8 +51,6 @@ TEST_F(AppWindow, EscapeNeverClosesTheMainWindowButShutdownDoes) {
 }
 
 TEST_F(AppWindow, AWindowGoingWhileAWorkerPostsToItIsNeverReachedAfterwards) {
-    TempDir dir;
-    AppSettings().ExeDirectory = dir.path() / "";
     for (int round = 0; round < 10; ++round) {
         auto dialog = std::make_unique<CMainDlg>();
         std::atomic<int> posted{0};
@@ -74,9 +72,7 @@ TEST_F(AppWindow, AWindowGoingWhileAWorkerPostsToItIsNeverReachedAfterwards) {
 
 TEST_F(AppWindow, TheWindowStopsTakingMessagesBeforeItSaves) {
     // The save fails, and its message box runs an event loop as a real one does.
-    TempDir dir;
-    AppSettings().ExeDirectory = dir.path() / "";
-    std::filesystem::create_directory(dir / "Quillo.bin");
+    std::filesystem::create_directory(programDir / "Quillo.bin");
     bool openDuringSave = true;
     ui->SetMessageBoxHook([&] {
         QCoreApplication::processEvents();
