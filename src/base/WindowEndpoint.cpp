@@ -22,11 +22,10 @@ bool CWindowEndpoint::IsOpen() const {
 }
 
 void CWindowEndpoint::Close() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_open = false;
-    }
-    m_cv.notify_all();
+    std::unique_lock lock(m_mutex);
+    m_open = false;
+    m_cv.notify_all();  // releases the waiting senders
+    m_cv.wait(lock, [this] { return m_handingOver == 0; });
 }
 
 // On the window's thread, where Close() is called too: the window is either open for the whole
@@ -51,14 +50,41 @@ void CWindowEndpoint::Run(Message& message, Pending* pending) {
     }
 }
 
-// The call is handed to the executor under the lock that Close() takes, so once Close() has
-// returned no worker is inside the executor and none will enter it: the window may go.
+// Counts a worker in while it hands a call to the executor; Close() waits for the count to
+// reach zero, so once it has returned no worker is inside the executor and none will enter it.
+class CWindowEndpoint::HandOver {
+public:
+    explicit HandOver(CWindowEndpoint& endpoint) : m_endpoint(endpoint) {
+        std::lock_guard lock(endpoint.m_mutex);
+        m_open = endpoint.m_open;
+        if (m_open)
+            ++endpoint.m_handingOver;
+    }
+    ~HandOver() {
+        if (!m_open)
+            return;
+        {
+            std::lock_guard lock(m_endpoint.m_mutex);
+            --m_endpoint.m_handingOver;
+        }
+        m_endpoint.m_cv.notify_all();
+    }
+    HandOver(const HandOver&) = delete;
+    HandOver& operator=(const HandOver&) = delete;
+
+    bool Open() const { return m_open; }
+
+private:
+    CWindowEndpoint& m_endpoint;
+    bool m_open = false;
+};
+
 bool CWindowEndpoint::Post(Message message) {
     // std::function needs a copyable callable; the message moves in once and is shared. When
-    // the window is closed it is dropped here, after the lock, payload and all.
+    // the window is closed it is dropped here, payload and all.
     auto shared = std::make_shared<Message>(std::move(message));
-    std::lock_guard lock(m_mutex);
-    if (!m_open)
+    HandOver handOver(*this);
+    if (!handOver.Open())
         return false;
     m_executor([self = shared_from_this(), shared] { self->Run(*shared, nullptr); });
     return true;
@@ -69,10 +95,14 @@ std::intptr_t CWindowEndpoint::Send(Message message) {
         return Handle(message);
     auto pending = std::make_shared<Pending>();
     auto shared = std::make_shared<Message>(std::move(message));
+    {
+        HandOver handOver(*this);
+        if (!handOver.Open())
+            return 0;
+        m_executor(
+            [self = shared_from_this(), shared, pending] { self->Run(*shared, pending.get()); });
+    }
     std::unique_lock lock(m_mutex);
-    if (!m_open)
-        return 0;
-    m_executor([self = shared_from_this(), shared, pending] { self->Run(*shared, pending.get()); });
     m_cv.wait(lock, [&] { return pending->done || !m_open; });
     return pending->done ? pending->result : 0;
 }

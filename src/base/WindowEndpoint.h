@@ -1,9 +1,10 @@
 #pragma once
 // How messages reach a window that lives on the user-interface thread. The window creates an
 // endpoint with an executor (queue a call onto its thread) and a handler, and closes it, on its
-// own thread, before it goes away. The executor is only ever called while the endpoint is open
-// and under its lock, so it may use the window; calls it queued that arrive after Close() handle
-// nothing. Workers hold only a weak reference.
+// own thread, before it goes away. The executor is only ever called while the endpoint is open,
+// and Close() waits for the calls in progress, so it may use the window; it may run the call at
+// once or queue it, and calls that arrive after Close() handle nothing. Workers hold only a weak
+// reference.
 
 #include <condition_variable>
 #include <cstdint>
@@ -45,6 +46,7 @@ public:
 
 private:
     struct Pending;
+    class HandOver;
     std::intptr_t Handle(Message& message);
     void Run(Message& message, Pending* pending);
 
@@ -54,4 +56,5 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_open = true;
+    int m_handingOver = 0;  // workers inside the executor
 };
