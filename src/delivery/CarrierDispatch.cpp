@@ -50,6 +50,5 @@ void QueueContinuation(CSendJob job) {
         return;
     job.text = std::move(rest);  // every other field, the carrier included, carries over
     PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                 QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                            static_cast<std::int32_t>(PostTarget::MainWindow)});
+                 QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
 }

@@ -63,7 +63,7 @@ void CQueueThread::OnJobDone(Message& message) {
         m_failures.push_back({result, StatusText(result), std::move(number)});
     }
 
-    auto reportTarget = static_cast<std::int32_t>(PostTarget::MainWindow);
+    PostTarget reportTarget = PostTarget::MainWindow;
     if (!m_queue.empty()) {
         reportTarget = m_queue.front().reportTarget;
         m_queue.pop_front();

@@ -36,7 +36,6 @@ constexpr int kDialogHeightDlu = 199;
 
 const QString kGoCaption = QStringLiteral("Go !");
 const QString kSendingCaption = QStringLiteral("Sending...");
-const QString kMyInfoPrompt = QStringLiteral("MyInfo...");
 
 QString ControlId(int id) {
     return QString::number(id);
@@ -319,7 +318,7 @@ void CMainDlg::SelectMyInfoEntry() {
 }
 
 void CMainDlg::OnFromSelectionChange(int index) {
-    if (index != m_from->count() - 1 || m_from->itemText(index) != kMyInfoPrompt)
+    if (index != m_from->count() - 1 || m_from->itemText(index) != ToQt(kMyInfoPrompt))
         return;
     if (ShowMessageBox("Would you like to set up MyInfo?", MbButtons::YesNo, MbIcon::Question) ==
         MbResult::Yes) {
@@ -332,7 +331,7 @@ void CMainDlg::OnFromSelectionChange(int index) {
 
 void CMainDlg::OnFromFocusLost() {
     const std::string typed = UpperCase(FromQt(m_from->currentText()));
-    const bool detailsSet = MyInfoText(AppSettings()) != "MyInfo...";
+    const bool detailsSet = MyInfoText(AppSettings()) != kMyInfoPrompt;
     if (typed == "MYINFO" && detailsSet) {
         SelectMyInfoEntry();
     } else if (typed == "MYINFO...") {
@@ -343,7 +342,7 @@ void CMainDlg::OnFromFocusLost() {
 
 void CMainDlg::OnOpenOptions() {
     const bool ok = RunOptionsDialog();
-    const bool detailsSet = MyInfoText(AppSettings()) != "MyInfo...";
+    const bool detailsSet = MyInfoText(AppSettings()) != kMyInfoPrompt;
     if (!MyInfoEntrySelected())
         return;
     if (ok && detailsSet) {
@@ -369,7 +368,6 @@ void CMainDlg::OnSend() {
     FillRecentTo();
 
     ResolvedRecipients resolved = ResolveRecipients(s.AddressBook, to);
-    s.ResolvedRecipients = resolved.numbers;
     if (!resolved.error.empty()) {
         ShowMessageBox(resolved.error);
         return;
@@ -384,8 +382,7 @@ void CMainDlg::OnSend() {
     m_send->setText(kSendingCaption);
     for (CSendJob& job : BuildSendJobs(resolved.numbers, from, message, s)) {
         PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                     QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                                static_cast<std::int32_t>(PostTarget::MainWindow)});
+                     QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
     }
 }
 

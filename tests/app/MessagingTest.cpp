@@ -386,7 +386,7 @@ TEST_F(Messaging, ClosingTheWindowWhileASendHangsStopsTheWorkersWithinTheirTime)
             job.text = "Hello";
             job.carrier = CarrierAllTel;
             PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                         QueueEntry{WM_APP_SEND_JOB, job, 1});
+                         QueueEntry{WM_APP_SEND_JOB, job, PostTarget::MainWindow});
             // The window closes once the core thread is inside the request.
             const auto deadline = std::chrono::steady_clock::now() + 10s;
             while (silent.Connections() == 0 && std::chrono::steady_clock::now() < deadline) {

@@ -221,7 +221,7 @@ TEST_F(MainWindow, OneJobPerRecipientWithSenderDetailsAndTheBookCarrier) {
     EXPECT_EQ(entries[2].payload.carrier, CarrierAutoDetect);
     for (const auto& e : entries) {
         EXPECT_EQ(e.message, WM_APP_SEND_JOB);
-        EXPECT_EQ(e.reportTarget, 1);
+        EXPECT_EQ(e.reportTarget, PostTarget::MainWindow);
         EXPECT_EQ(e.payload.senderName, "Dana");
         EXPECT_EQ(e.payload.replyNumber, "5559876543");
         EXPECT_EQ(e.payload.replyEmail, "d@example.org");

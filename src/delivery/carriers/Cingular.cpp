@@ -11,7 +11,8 @@ std::int32_t SendCingular(CSendJob job) {
         const std::string from = SenderLabel(job);
         const auto reply =
             static_cast<std::int32_t>(job.replyNumber.empty() ? 0 : job.replyNumber.size() + 10);
-        const std::int32_t charCount = 160 - reply - static_cast<std::int32_t>(from.size()) -
+        const std::int32_t charCount = CarrierLimit(CarrierCingular) - reply -
+                                       static_cast<std::int32_t>(from.size()) -
                                        static_cast<std::int32_t>(job.text.size()) - 9;
         CFormRequest form = GatewayForm(IDS_CINGULAR_HOST, IDS_CINGULAR_PATH, false);
         AddFields(form, {{"from", from},

@@ -16,7 +16,8 @@ std::int32_t SendSprint(CSendJob job) {
         CFormRequest form = GatewayForm(IDS_SPRINT_HOST, IDS_SPRINT_PATH, false);
         AddFields(form, {{"phoneNumber", job.number},
                          {"message", job.text},
-                         {"characters", Decimal(160 - SentLength(job, CarrierSprint))},
+                         {"characters",
+                          Decimal(CarrierLimit(CarrierSprint) - SentLength(job, CarrierSprint))},
                          {"callBackNumber", ReplyLabel(job)},
                          {"x", "1"},
                          {"y", "1"}});

@@ -12,7 +12,8 @@ std::int32_t SendTMobile(CSendJob job) {
         AddFields(form, {{"receiver", job.number},
                          {"sender", SenderLabel(job)},
                          {"text", job.text},
-                         {"count", Decimal(140 - SentLength(job, CarrierTMobile))},
+                         {"count",
+                          Decimal(CarrierLimit(CarrierTMobile) - SentLength(job, CarrierTMobile))},
                          {"msgTermsUse", "on"},
                          {"Send.x", "1"},
                          {"Send.y", "1"}});
