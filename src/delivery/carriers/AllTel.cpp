@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendAllTel(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendAllTel(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (job.replyNumber.empty())
             return ResultNeedReplyNumber;
         if (!TakePart(job, CarrierAllTel))

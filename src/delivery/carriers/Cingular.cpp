@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendCingular(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendCingular(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierCingular))
             return kNoRoomResult;
         const std::string from = SenderLabel(job);

@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendSprint(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendSprint(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierSprint))
             return kNoRoomResult;
         // The gateway expects its compose page to have been read first (it may set cookies);

@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendTMobile(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendTMobile(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierTMobile))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_TMOBILE_HOST, IDS_TMOBILE_PATH, true);

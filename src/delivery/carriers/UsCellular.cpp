@@ -22,8 +22,8 @@ std::string SessionValue(const std::string& page) {
 
 }  // namespace
 
-std::int32_t SendUsCellular(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendUsCellular(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (job.replyNumber.empty())
             return ResultNeedReplyNumber;
         if (!TakePart(job, CarrierUSCellular))
