@@ -9,6 +9,8 @@
 #include "base/PostToTarget.h"
 #include "base/WindowEndpoint.h"
 #include "base/WorkerThread.h"
+#include "delivery/CoreThread.h"
+#include "delivery/QueueThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
 #include "support/CoreTestEnvironment.h"
@@ -361,8 +363,8 @@ TEST_F(Messaging, TheApplicationStartsBothWorkersRunsTheWindowAndStopsThem) {
     });
     EXPECT_FALSE(app.InitInstance());
     ASSERT_TRUE(core && queue);
-    EXPECT_STREQ(core->ClassName(), "CCoreThread");
-    EXPECT_STREQ(queue->ClassName(), "CQueueThread");
+    EXPECT_NE(std::dynamic_pointer_cast<CCoreThread>(core), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<CQueueThread>(queue), nullptr);
     EXPECT_TRUE(app.WorkersStopped());
     EXPECT_EQ(Worker(PostTarget::CoreThread), nullptr);
     EXPECT_EQ(Worker(PostTarget::QueueThread), nullptr);

@@ -9,12 +9,12 @@
 
 #include "DeliveryTestSupport.h"
 #include "GatewayServer.h"
-#include "RecordingWorker.h"
 #include "base/WindowEndpoint.h"
 #include "contacts/Contact.h"
 #include "delivery/CoreThread.h"
 #include "res/StringTable.h"
 #include "support/CoreTestEnvironment.h"
+#include "support/RecordingWorker.h"
 
 namespace {
 
