@@ -7,11 +7,15 @@
 set(written Quillo.bin Quillo.bin.*.new QuilloUpgrade.exe ca-key.pem)
 
 function(tree_state out)
-  find_program(GIT git REQUIRED)
-  execute_process(COMMAND ${GIT} -C ${SOURCE} status --porcelain --untracked-files=all
-                  OUTPUT_VARIABLE status RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "git status failed in ${SOURCE}")
+  # Outside a git checkout (a source archive) only the written files are compared.
+  set(status "")
+  find_program(GIT git)
+  if(GIT AND EXISTS ${SOURCE}/.git)
+    execute_process(COMMAND ${GIT} -C ${SOURCE} status --porcelain --untracked-files=all
+                    OUTPUT_VARIABLE status RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "git status failed in ${SOURCE}")
+    endif()
   endif()
   set(files)
   foreach(root IN ITEMS ${SOURCE} ${BUILD})

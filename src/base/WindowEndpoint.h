@@ -34,7 +34,8 @@ public:
     std::intptr_t Send(Message message);
 
     // Called by the window, on its thread, as it goes away: later posts are dropped, waiting
-    // senders released. Returns once no worker is handing a call to the executor.
+    // senders released. Returns once no worker is handing a call to the executor, so it must
+    // not be called from inside the executor itself.
     void Close();
     bool IsOpen() const;
 
