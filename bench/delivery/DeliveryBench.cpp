@@ -111,8 +111,7 @@ public:
             job.replyNumber = "5550001111";
             job.text = "Running late, see you at eight";
             PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                         QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                                    static_cast<std::int32_t>(PostTarget::MainWindow)});
+                         QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
         }
         std::unique_lock lock(m_mutex);
         m_cv.wait(lock, [&] { return m_reports > before; });

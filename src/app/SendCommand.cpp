@@ -54,7 +54,7 @@ std::string MyInfoText(const CAppSettings& s) {
     if (!s.MyEmail.empty())
         parts.push_back(s.MyEmail);
     if (parts.empty())
-        return "MyInfo...";
+        return std::string(kMyInfoPrompt);
     std::string text(kMyInfoPrefix);
     for (size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)

@@ -13,7 +13,10 @@
 
 class CAppSettings;
 
-// "MyInfo..." when no own details are set, else "MyInfo: " + the set ones joined by ", "
+// The sender entry that invites the user to set up their own details.
+inline constexpr std::string_view kMyInfoPrompt = "MyInfo...";
+
+// kMyInfoPrompt when no own details are set, else "MyInfo: " + the set ones joined by ", "
 // (the number in display form).
 std::string MyInfoText(const CAppSettings& settings);
 

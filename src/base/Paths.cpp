@@ -38,8 +38,10 @@ bool IsInstalledCopy(const fs::path& exeDirectory) {
 }
 
 fs::path DataDirectory(const fs::path& exeDirectory) {
-    fs::path own = exeDirectory.empty() ? fs::path(".") : exeDirectory;
-    if (::access(own.c_str(), W_OK) == 0 && !IsInstalledCopy(own))
+    // Without a folder of its own the program keeps its data per user, never in whatever the
+    // current folder happens to be.
+    if (!exeDirectory.empty() && ::access(exeDirectory.c_str(), W_OK) == 0 &&
+        !IsInstalledCopy(exeDirectory))
         return exeDirectory;
     fs::path user = UserDataDirectory();
     std::error_code ec;

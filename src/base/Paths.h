@@ -12,8 +12,9 @@ std::filesystem::path FindExeDirectory();
 bool IsInstalledCopy(const std::filesystem::path& exeDirectory);
 
 // The folder for the settings file and the downloaded upgrade: the program's own folder when it
-// is writable and not an installed copy (a portable copy keeps everything beside itself), otherwise
-// $XDG_DATA_HOME/quillo/ (default ~/.local/share/quillo/), created on demand.
+// is known, writable and not an installed copy (a portable copy keeps everything beside itself),
+// otherwise $XDG_DATA_HOME/quillo/ (default ~/.local/share/quillo/), created on demand. Never
+// empty.
 std::filesystem::path DataDirectory(const std::filesystem::path& exeDirectory);
 
 // $XDG_DATA_HOME/quillo/ or ~/.local/share/quillo/, with its trailing separator.

@@ -1,7 +1,10 @@
 #pragma once
 // How messages reach a window that lives on the user-interface thread. The window creates an
-// endpoint with an executor (queue a call onto its thread) and a handler, and closes it when it
-// goes away. Workers hold only a weak reference.
+// endpoint with an executor (queue a call onto its thread) and a handler, and closes it, on its
+// own thread, before it goes away. The executor is only ever called while the endpoint is open,
+// and Close() waits for the calls in progress, so it may use the window; it may run the call at
+// once or queue it, and calls that arrive after Close() handle nothing. Workers hold only a weak
+// reference.
 
 #include <condition_variable>
 #include <cstdint>
@@ -30,7 +33,9 @@ public:
     // the window is gone, or as soon as it goes while the caller waits.
     std::intptr_t Send(Message message);
 
-    // Called by the window as it goes away: later posts are dropped, waiting senders released.
+    // Called by the window, on its thread, as it goes away: later posts are dropped, waiting
+    // senders released. Returns once no worker is handing a call to the executor, so it must
+    // not be called from inside the executor itself.
     void Close();
     bool IsOpen() const;
 
@@ -42,6 +47,8 @@ public:
 
 private:
     struct Pending;
+    class HandOver;
+    std::intptr_t Handle(Message& message);
     void Run(Message& message, Pending* pending);
 
     Executor m_executor;
@@ -50,4 +57,5 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_open = true;
+    int m_handingOver = 0;  // workers inside the executor
 };

@@ -4,6 +4,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "base/HandlerGuard.h"
+
 namespace {
 
 // Raising a thread above normal needs privileges on Linux; without them it stays normal.
@@ -108,9 +110,9 @@ void CWorkerThread::Run(std::shared_ptr<CWorkerThread> self, Priority priority) 
             if (!WaitForMessage(message, quit))
                 break;
             // Ids outside the application range and ids without a handler are dropped here,
-            // payload and all.
+            // payload and all; a handler that throws is reported and the loop goes on.
             if (IsAppMessage(message.id))
-                Dispatch(message);
+                RunGuarded(ClassName(), message.id, [&] { Dispatch(message); });
             idle = true;
             idleCount = 0;
         }

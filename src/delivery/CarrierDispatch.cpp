@@ -10,7 +10,7 @@
 
 namespace {
 
-using CarrierRoutine = std::int32_t (*)(CSendJob);
+using CarrierRoutine = SendResult (*)(CSendJob);
 
 constexpr std::array<CarrierRoutine, kCarrierCount> kRoutines = {
     nullptr,  // Auto-Detect has no routine of its own
@@ -20,14 +20,14 @@ constexpr std::array<CarrierRoutine, kCarrierCount> kRoutines = {
 
 }  // namespace
 
-std::int32_t SendByCarrier(CSendJob job) {
+SendResult SendByCarrier(CSendJob job) {
     if (job.carrier <= CarrierAutoDetect || job.carrier >= kCarrierCount) {
         return ResultCarrierUnknown;
     }
     return kRoutines[static_cast<std::size_t>(job.carrier)](std::move(job));
 }
 
-std::int32_t SendAutoDetect(CSendJob& job) {
+SendResult SendAutoDetect(CSendJob& job) {
     static constexpr std::array<std::pair<std::int32_t, CarrierRoutine>, 3> kRejectForeign = {{
         {CarrierNextel, SendNextel},
         {CarrierTMobile, SendTMobile},
@@ -39,7 +39,7 @@ std::int32_t SendAutoDetect(CSendJob& job) {
             return ResultSent;
         }
     }
-    const std::int32_t result = SendUsCellular(job);
+    const SendResult result = SendUsCellular(job);
     return result == ResultSent ? ResultUnconfirmed : result;
 }
 
@@ -50,6 +50,5 @@ void QueueContinuation(CSendJob job) {
         return;
     job.text = std::move(rest);  // every other field, the carrier included, carries over
     PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                 QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                            static_cast<std::int32_t>(PostTarget::MainWindow)});
+                 QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
 }

@@ -8,12 +8,12 @@
 
 // Runs the routine of job.carrier (1..9). Any other code sends nothing and reports
 // ResultCarrierUnknown.
-std::int32_t SendByCarrier(CSendJob job);
+SendResult SendByCarrier(CSendJob job);
 
 // Tries the carriers that reject foreign numbers (Nextel, T-Mobile, Sprint PCS) and sets
 // job.carrier to the first that accepts; then US Cellular, which accepts anything, so its
 // acceptance is reported as unconfirmed and job.carrier stays 0.
-std::int32_t SendAutoDetect(CSendJob& job);
+SendResult SendAutoDetect(CSendJob& job);
 
 // Queues what is left after the part the carrier took as a new job behind the waiting ones.
 void QueueContinuation(CSendJob job);

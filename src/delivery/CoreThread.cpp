@@ -24,7 +24,7 @@ void CCoreThread::OnSendJob(Message& message) {
     CSendJob job = std::move(*posted);
     const std::int32_t asked = job.carrier;
 
-    const std::int32_t result = asked == 0 ? SendAutoDetect(job) : SendByCarrier(job);
+    const SendResult result = asked == 0 ? SendAutoDetect(job) : SendByCarrier(job);
 
     // The rest goes out whatever became of this part. It is queued before the result is
     // reported, so the queue never runs empty (and the batch never ends) in between.

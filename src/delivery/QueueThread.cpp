@@ -53,7 +53,7 @@ void CQueueThread::OnJobDone(Message& message) {
     std::string number;
     if (auto* text = message.Get<std::string>())
         number = std::move(*text);
-    const auto result = static_cast<std::int32_t>(message.lParam);
+    const auto result = static_cast<SendResult>(message.lParam);
 
     if (result == ResultSent) {
         const std::int32_t count = AppSettings().MessageCount.fetch_add(1) + 1;
@@ -63,7 +63,7 @@ void CQueueThread::OnJobDone(Message& message) {
         m_failures.push_back({result, StatusText(result), std::move(number)});
     }
 
-    auto reportTarget = static_cast<std::int32_t>(PostTarget::MainWindow);
+    PostTarget reportTarget = PostTarget::MainWindow;
     if (!m_queue.empty()) {
         reportTarget = m_queue.front().reportTarget;
         m_queue.pop_front();

@@ -34,7 +34,7 @@ enum SendResult : std::int32_t {
 struct QueueEntry {
     std::uint32_t message = WM_APP_SEND_JOB;
     CSendJob payload;
-    std::int32_t reportTarget = static_cast<std::int32_t>(PostTarget::MainWindow);
+    PostTarget reportTarget = PostTarget::MainWindow;
 
     friend bool operator==(const QueueEntry&, const QueueEntry&) = default;
 };

@@ -44,6 +44,7 @@ std::uint32_t Download(const std::string& server, const std::string& path,
             return inet::kErrorInvalidUrl;
         inet::HttpRequest request("Quillo", *name, "GET", path, "HTTP/1.0",
                                   inet::kFlagExistingConnect);
+        request.SetPace(inet::Pace::MinimumRate);  // a large file on a slow line is no fault
         ChunkingSink sink(events);
         return request.Send("Accept: application/*", "", sink);
     } catch (const std::bad_alloc&) {

@@ -44,7 +44,7 @@ private:
     std::size_t m_received = 0;
 };
 
-std::string PerformPlain(const std::string& host, const std::string& path, int verb,
+std::string PerformPlain(const std::string& host, const std::string& path, FormVerb verb,
                          const std::string& headers, const std::string& body) {
     if (std::uint32_t error = inet::OpenInternet())
         throw CInternetException(error);
@@ -95,7 +95,7 @@ std::string PerformSecure(const std::string& host, const std::string& path,
 
 }  // namespace
 
-CFormRequest::CFormRequest(int hostId, int pathId, int verb, std::string headers, bool secure)
+CFormRequest::CFormRequest(int hostId, int pathId, FormVerb verb, std::string headers, bool secure)
     : m_host(LoadString(hostId)),
       m_path(LoadString(pathId)),
       m_verb(verb),

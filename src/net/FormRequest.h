@@ -14,7 +14,7 @@ inline constexpr const char* kFormContentType = "Content-Type: application/x-www
 class CFormRequest {
 public:
     // Host and path are string-table ids, loaded here. A host may carry ":port".
-    CFormRequest(int hostId, int pathId, int verb, std::string headers, bool secure);
+    CFormRequest(int hostId, int pathId, FormVerb verb, std::string headers, bool secure);
 
     void AddField(std::string name, std::string value);
 
@@ -28,7 +28,7 @@ public:
 private:
     std::string m_host;
     std::string m_path;
-    int m_verb;
+    FormVerb m_verb;
     std::string m_headers;
     bool m_secure;
     std::vector<std::pair<std::string, std::string>> m_fields;

@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "net/ServerName.h"
+
 class ClientCertificate;
 
 namespace inet {
@@ -62,13 +64,29 @@ inline constexpr std::uint16_t kSecurePort = 443;
 // Send(headers, body, sink) has no limit).
 inline constexpr std::size_t kMaxHeldAnswer = 16 * 1024 * 1024;
 
-// Time-outs of every transfer: connecting (TLS handshake included), and the longest wait for
-// the next byte once connected.
+// The time limits of transfers, each ending in kErrorTimeout: connecting (TLS handshake
+// included); the longest wait for the next byte once connected; the whole exchange of a form
+// request or page read; and for a download, which may take long, instead of that deadline the
+// least it must receive in each rate window.
 struct Timeouts {
     std::chrono::milliseconds connect;
     std::chrono::milliseconds stall;
+    std::chrono::milliseconds deadline;
+    std::chrono::milliseconds rateWindow;
+    std::size_t minBytesPerWindow;
 };
+inline constexpr Timeouts kDefaultTimeouts{std::chrono::seconds(60), std::chrono::seconds(60),
+                                           std::chrono::minutes(2), std::chrono::seconds(60), 1024};
+
+// How a request is held to time beyond the connect and stall limits.
+enum class Pace {
+    Deadline,     // done within the deadline
+    MinimumRate,  // a download: at least minBytesPerWindow in every rate window
+};
+
 Timeouts NetworkTimeouts();
+void SetNetworkTimeoutsForTests(const Timeouts& timeouts);
+// The connect and stall limits only; the others keep their defaults.
 void SetNetworkTimeoutsForTests(std::chrono::milliseconds connect, std::chrono::milliseconds stall);
 void ResetNetworkTimeoutsForTests();
 
@@ -77,14 +95,6 @@ void ClearCookiesForTests();
 
 // Makes the library ready (once per process). 0, or the code when it cannot be.
 std::uint32_t OpenInternet();
-
-// A server name split into host and port: "name", "name:port", "[v6]" or "[v6]:port".
-struct ServerName {
-    std::string host;
-    std::uint16_t port;
-};
-// nullopt when the host is empty or the port part is not a port number.
-std::optional<ServerName> SplitServerName(std::string_view server, std::uint16_t defaultPort);
 
 // Where the body of an answer goes while it arrives.
 class ResponseSink {
@@ -112,6 +122,8 @@ public:
     ~HttpRequest();
 
     void SetCredentials(std::string user, std::string password);
+    // Pace::Deadline unless set.
+    void SetPace(Pace pace);
     // The certificate to answer the server's certificate request with.
     void SetClientCertificate(std::shared_ptr<const ClientCertificate> certificate);
 

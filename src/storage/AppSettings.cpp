@@ -2,34 +2,6 @@
 
 #include "contacts/AddressBookLookup.h"
 
-CAppSettings::CAppSettings(const CAppSettings& other) {
-    *this = other;
-}
-
-CAppSettings& CAppSettings::operator=(const CAppSettings& other) {
-    if (this == &other)
-        return *this;
-    MyName = other.MyName;
-    MyNumber = other.MyNumber;
-    MyEmail = other.MyEmail;
-    AddressBookStartup = other.AddressBookStartup;
-    AddressBookLastSetting = other.AddressBookLastSetting;
-    MessageCount = other.MessageCount.load();
-    WindowX = other.WindowX;
-    WindowY = other.WindowY;
-    RecentTo = other.RecentTo;
-    RecentFrom = other.RecentFrom;
-    ExeDirectory = other.ExeDirectory;
-    MyInfoSelectedInRecentFromList = other.MyInfoSelectedInRecentFromList;
-    AddressBook = other.AddressBook;
-    PanelClosed = other.PanelClosed;
-    ResolvedRecipients = other.ResolvedRecipients;
-    CounterReported = other.CounterReported.load();
-    SendOnEnter = other.SendOnEnter;
-    SetSiteInfo(other.SiteInfo());
-    return *this;
-}
-
 void CAppSettings::ApplyDefaults() {
     AddressBookStartup = StartupClosed;
     MyInfoSelectedInRecentFromList = 0;
@@ -44,13 +16,11 @@ void CAppSettings::Clear() {
 }
 
 SiteInfoValues CAppSettings::SiteInfo() const {
-    std::lock_guard lock(m_siteMutex);
-    return m_siteInfo;
+    return m_siteInfo.Get();
 }
 
 void CAppSettings::SetSiteInfo(SiteInfoValues values) {
-    std::lock_guard lock(m_siteMutex);
-    m_siteInfo = std::move(values);
+    m_siteInfo.Set(std::move(values));
 }
 
 CAppSettings& AppSettings() {

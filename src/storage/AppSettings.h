@@ -4,13 +4,12 @@
 // MessageCount and CounterReported are atomics (the workers update them), the site texts are
 // published under a lock, and ExeDirectory is fixed before any worker starts.
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/CopyableAtomic.h"
 #include "contacts/Contact.h"
 
 // The six texts read from the maker's site at every start; never stored.
@@ -34,7 +33,7 @@ public:
     std::string MyEmail;
     std::int32_t AddressBookStartup = 0;
     std::int32_t AddressBookLastSetting = 0;
-    std::atomic<std::int32_t> MessageCount{0};
+    CopyableAtomic<std::int32_t> MessageCount{0};
     std::int32_t WindowX = 0;
     std::int32_t WindowY = 0;
     std::vector<std::string> RecentTo;    // most recent first, at most 10
@@ -42,17 +41,12 @@ public:
     std::filesystem::path ExeDirectory;   // the program's folder, with its trailing separator
     std::int32_t MyInfoSelectedInRecentFromList = 0;
     ::AddressBook AddressBook;
-    std::int32_t PanelClosed = 0;                 // run time: the panel is collapsed
-    std::vector<std::string> ResolvedRecipients;  // run time: the send command's recipients
-    std::atomic<std::int32_t> CounterReported{0};
+    std::int32_t PanelClosed = 0;  // run time: the panel is collapsed
+    CopyableAtomic<std::int32_t> CounterReported{0};
     std::int32_t SendOnEnter = 0;
 
     static constexpr std::size_t kRecentToLimit = 10;
     static constexpr std::size_t kRecentFromLimit = 5;
-
-    CAppSettings() = default;
-    CAppSettings(const CAppSettings& other);
-    CAppSettings& operator=(const CAppSettings& other);
 
     // The start-up defaults, written before the settings file is read.
     void ApplyDefaults();
@@ -64,8 +58,7 @@ public:
     void SetSiteInfo(SiteInfoValues values);
 
 private:
-    mutable std::mutex m_siteMutex;
-    SiteInfoValues m_siteInfo;
+    Locked<SiteInfoValues> m_siteInfo;
 };
 
 // The process-wide record.

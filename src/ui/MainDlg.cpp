@@ -40,7 +40,6 @@ constexpr int kDialogHeightDlu = 199;
 
 const QString kGoCaption = QStringLiteral("Go !");
 const QString kSendingCaption = QStringLiteral("Sending...");
-const QString kMyInfoPrompt = QStringLiteral("MyInfo...");
 
 QString ControlId(int id) {
     return QString::number(id);
@@ -103,10 +102,12 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CMainDlg::~CMainDlg() {
-    SaveSettings();
+    // Closed before saving: the save may show a message box, whose event loop must not hand
+    // worker messages to a window being taken apart.
     m_endpoint->Close();
     if (MainWindowEndpoint() == m_endpoint)
         RegisterMainWindow(nullptr);
+    SaveSettings();
 }
 
 QComboBox* CMainDlg::ToField() const {
@@ -294,7 +295,7 @@ void CMainDlg::SelectMyInfoEntry() {
 }
 
 void CMainDlg::OnFromSelectionChange(int index) {
-    if (index != m_from->count() - 1 || m_from->itemText(index) != kMyInfoPrompt)
+    if (index != m_from->count() - 1 || m_from->itemText(index) != ToQt(kMyInfoPrompt))
         return;
     if (ShowMessageBox("Would you like to set up MyInfo?", MbButtons::YesNo, MbIcon::Question) ==
         MbResult::Yes) {
@@ -307,7 +308,7 @@ void CMainDlg::OnFromSelectionChange(int index) {
 
 void CMainDlg::OnFromFocusLost() {
     const std::string typed = UpperCase(FromQt(m_from->currentText()));
-    const bool detailsSet = MyInfoText(AppSettings()) != "MyInfo...";
+    const bool detailsSet = MyInfoText(AppSettings()) != kMyInfoPrompt;
     if (typed == "MYINFO" && detailsSet) {
         SelectMyInfoEntry();
     } else if (typed == "MYINFO...") {
@@ -318,7 +319,7 @@ void CMainDlg::OnFromFocusLost() {
 
 void CMainDlg::OnOpenOptions() {
     const bool ok = RunOptionsDialog();
-    const bool detailsSet = MyInfoText(AppSettings()) != "MyInfo...";
+    const bool detailsSet = MyInfoText(AppSettings()) != kMyInfoPrompt;
     if (!MyInfoEntrySelected())
         return;
     if (ok && detailsSet) {
@@ -344,7 +345,6 @@ void CMainDlg::OnSend() {
     FillRecentTo();
 
     ResolvedRecipients resolved = ResolveRecipients(s.AddressBook, to);
-    s.ResolvedRecipients = resolved.numbers;
     if (!resolved.error.empty()) {
         ShowMessageBox(resolved.error);
         return;
@@ -359,8 +359,7 @@ void CMainDlg::OnSend() {
     m_send->setText(kSendingCaption);
     for (CSendJob& job : BuildSendJobs(resolved.numbers, from, message, s)) {
         PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                     QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                                static_cast<std::int32_t>(PostTarget::MainWindow)});
+                     QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
     }
 }
 

@@ -8,6 +8,7 @@
 #include "base/WindowEndpoint.h"
 
 // Creates an endpoint whose messages run `handler` on `window`'s thread. Close the endpoint
-// before the window is destroyed; queued messages for a destroyed window are dropped.
+// first thing in the window's destructor (it is closed at the latest as the QObject goes);
+// messages queued for a closed or destroyed window are dropped.
 std::shared_ptr<CWindowEndpoint> MakeWindowEndpoint(QObject* window,
                                                     CWindowEndpoint::Handler handler);

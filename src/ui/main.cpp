@@ -2,19 +2,19 @@
 
 #include <unistd.h>
 
-#include <QApplication>
 #include <cstdio>
 #include <memory>
 
 #include "app/MessengerApp.h"
 #include "base/UiServices.h"
+#include "ui/GuardedApplication.h"
 #include "ui/MainDlg.h"
 #include "ui/QtUiServices.h"
 #include "ui/ShutdownSignals.h"
 
 int main(int argc, char* argv[]) {
     CShutdownSignals::InstallHandlers();
-    QApplication application(argc, argv);
+    CGuardedApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
     InstallUiServices(std::make_shared<QtUiServices>());
     CShutdownSignals shutdownSignals;

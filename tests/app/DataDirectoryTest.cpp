@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(DataDirectory, PortableCopyKeepsItsFilesButAnInstalledOneUsesTheUserFolder) {
+TEST(DataDirectory, PortableCopyKeepsItsFilesButAnInstalledOrUnknownOneUsesTheUserFolder) {
     TempDir temp;
     const fs::path bin = temp / "bin" / "";
     fs::create_directories(bin);
@@ -18,6 +18,8 @@ TEST(DataDirectory, PortableCopyKeepsItsFilesButAnInstalledOneUsesTheUserFolder)
     ::setenv("XDG_DATA_HOME", (temp / "xdg").c_str(), 1);
     EXPECT_FALSE(IsInstalledCopy(bin));
     EXPECT_EQ(DataDirectory(bin), bin);
+    // An unknown folder is not the current one.
+    EXPECT_EQ(DataDirectory(""), temp / "xdg" / "quillo" / "");
 
     const fs::path metainfo = temp / "share" / "metainfo";
     fs::create_directories(metainfo);

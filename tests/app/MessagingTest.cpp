@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <future>
+#include <stdexcept>
 #include <thread>
 
 #include "app/MessengerApp.h"
 #include "base/PostToTarget.h"
 #include "base/WindowEndpoint.h"
 #include "base/WorkerThread.h"
+#include "delivery/CoreThread.h"
+#include "delivery/QueueThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
 #include "support/CoreTestEnvironment.h"
@@ -61,6 +64,7 @@ protected:
 
 private:
     void OnJobDone(Message& m) { Record({"msg", m.id, m.lParam}); }
+    void OnThrow(Message&) { throw std::runtime_error("no such carrier"); }
     void OnBlocking(Message& m) {
         entered.set_value();
         release.wait();
@@ -76,8 +80,9 @@ private:
         m_cv.notify_all();
     }
 
-    static constexpr std::array<MessageMapEntry<RecordingWorker>, 2> kMap = {{
+    static constexpr std::array<MessageMapEntry<RecordingWorker>, 3> kMap = {{
         {WM_APP_JOB_DONE, &RecordingWorker::OnJobDone},
+        {WM_APP_CARRIER_FOUND, &RecordingWorker::OnThrow},
         {WM_APP_SEND_JOB, &RecordingWorker::OnBlocking},
     }};
 
@@ -189,6 +194,70 @@ TEST_F(Messaging, UndeliverableMessagesAreDroppedAndTheLoopGoesOn) {
     EXPECT_FALSE(worker->PostThreadMessage(Message{WM_APP_JOB_DONE, std::string("late"), 5}));
 }
 
+TEST_F(Messaging, AHandlerThatThrowsIsReportedWithItsMessageAndTheLoopGoesOn) {
+    auto worker = std::make_shared<RecordingWorker>();
+    ASSERT_TRUE(worker->CreateThread());
+    TestWindow window;
+    window.SetHandler([](Message& m) -> std::intptr_t {
+        if (m.lParam == 1)
+            throw std::runtime_error("bad report");
+        return 1;
+    });
+
+    testing::internal::CaptureStderr();
+    worker->PostThreadMessage(Message{WM_APP_CARRIER_FOUND, std::string("5551234567"), 0});
+    worker->PostThreadMessage(Message{WM_APP_JOB_DONE, std::string("n"), 2});
+    const bool workerWentOn = worker->WaitFor([](auto& e) { return CountMessages(e) == 1; });
+    window.Endpoint()->Post(Message{WM_APP_SEND_REPORT, {}, 1});
+    const std::intptr_t answer = window.Endpoint()->Send(Message{WM_APP_SEND_REPORT, {}, 1});
+    window.Endpoint()->Post(Message{WM_APP_SEND_REPORT, {}, 2});
+    const bool windowWentOn = window.WaitForCount(3);
+    const std::string errors = testing::internal::GetCapturedStderr();
+
+    EXPECT_TRUE(workerWentOn);
+    EXPECT_TRUE(windowWentOn);
+    EXPECT_EQ(answer, 0);  // a failed handler answers nothing
+    EXPECT_NE(errors.find("RecordingWorker: the handler of message 0x8006 failed: no such carrier"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("window: the handler of message 0x8002 failed: bad report"),
+              std::string::npos)
+        << errors;
+    worker->PostQuitMessage();
+    EXPECT_TRUE(worker->Join(5s));
+}
+
+TEST_F(Messaging, PostsRacingAClosingWindowEitherReachItOrAreDroppedWithTheirPayload) {
+    // The executor uses the window's own state, as Qt's does; the window goes the moment its
+    // endpoint is closed. The sanitizers watch for a post that reaches it afterwards.
+    struct Window {
+        std::mutex mutex;
+        std::vector<std::function<void()>> queued;
+    };
+    auto token = std::make_shared<int>(0);  // every payload holds it
+    for (int round = 0; round < 50; ++round) {
+        auto window = std::make_unique<Window>();
+        std::atomic<int> queued{0};
+        auto endpoint = CWindowEndpoint::Create(
+            [w = window.get(), &queued](std::function<void()> call) {
+                std::lock_guard lock(w->mutex);
+                w->queued.push_back(std::move(call));
+                ++queued;
+            },
+            [](Message&) -> std::intptr_t { return 1; });
+        std::atomic<int> accepted{0};
+        std::thread poster([&] {
+            while (endpoint->Post(Message{WM_APP_SEND_REPORT, token, 0})) ++accepted;
+        });
+        while (accepted < 20) std::this_thread::yield();
+        endpoint->Close();
+        window.reset();
+        poster.join();
+        EXPECT_EQ(accepted.load(), queued.load());
+    }
+    EXPECT_EQ(token.use_count(), 1);  // the queued calls went with their window
+}
+
 TEST_F(Messaging, AWorkerBusyInALongHandlerDoesNotHoldUpShutdownAndOutlivesItsOwner) {
     auto worker = std::make_shared<RecordingWorker>();
     std::promise<void> release;
@@ -294,8 +363,8 @@ TEST_F(Messaging, TheApplicationStartsBothWorkersRunsTheWindowAndStopsThem) {
     });
     EXPECT_FALSE(app.InitInstance());
     ASSERT_TRUE(core && queue);
-    EXPECT_STREQ(core->ClassName(), "CCoreThread");
-    EXPECT_STREQ(queue->ClassName(), "CQueueThread");
+    EXPECT_NE(std::dynamic_pointer_cast<CCoreThread>(core), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<CQueueThread>(queue), nullptr);
     EXPECT_TRUE(app.WorkersStopped());
     EXPECT_EQ(Worker(PostTarget::CoreThread), nullptr);
     EXPECT_EQ(Worker(PostTarget::QueueThread), nullptr);
@@ -319,7 +388,7 @@ TEST_F(Messaging, ClosingTheWindowWhileASendHangsStopsTheWorkersWithinTheirTime)
             job.text = "Hello";
             job.carrier = CarrierAllTel;
             PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                         QueueEntry{WM_APP_SEND_JOB, job, 1});
+                         QueueEntry{WM_APP_SEND_JOB, job, PostTarget::MainWindow});
             // The window closes once the core thread is inside the request.
             const auto deadline = std::chrono::steady_clock::now() + 10s;
             while (silent.Connections() == 0 && std::chrono::steady_clock::now() < deadline) {

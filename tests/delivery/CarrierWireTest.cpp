@@ -50,7 +50,7 @@ protected:
 // The carriers whose exchange is one form post.
 struct SingleForm {
     const char* host;  // T-Mobile's is the HTTPS server
-    std::int32_t (*send)(CSendJob);
+    SendResult (*send)(CSendJob);
     const char* target;
     const char* body;  // for FullJob()
     int phraseId;

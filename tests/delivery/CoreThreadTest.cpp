@@ -9,12 +9,12 @@
 
 #include "DeliveryTestSupport.h"
 #include "GatewayServer.h"
-#include "RecordingWorker.h"
 #include "base/WindowEndpoint.h"
 #include "contacts/Contact.h"
 #include "delivery/CoreThread.h"
 #include "res/StringTable.h"
 #include "support/CoreTestEnvironment.h"
+#include "support/RecordingWorker.h"
 
 namespace {
 
@@ -162,9 +162,8 @@ TEST_F(CoreThreadTest, AFailedPartStillQueuesTheRestBeforeItsResult) {
     EXPECT_EQ(posted[1].lParam, ResultNoConnection);
     CSendJob rest = job;
     rest.text = "(cont)..." + std::string(100, 'b');
-    EXPECT_EQ(
-        *posted[0].Get<QueueEntry>(),
-        (QueueEntry{WM_APP_SEND_JOB, rest, static_cast<std::int32_t>(PostTarget::MainWindow)}));
+    EXPECT_EQ(*posted[0].Get<QueueEntry>(),
+              (QueueEntry{WM_APP_SEND_JOB, rest, PostTarget::MainWindow}));
     ASSERT_EQ(gateways.Requests().size(), 1u);
     EXPECT_EQ(FieldValue(gateways.Requests()[0].body, "text"),
               std::string(151, 'a') + "...%28cont%29");

@@ -23,8 +23,7 @@ inline CSendJob MakeJob(std::string number, std::string text, std::int32_t carri
 // Queues a job as the main window does.
 inline void QueueJob(CSendJob job) {
     PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                 QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                            static_cast<std::int32_t>(PostTarget::MainWindow)});
+                 QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
 }
 
 // Starts a worker and registers it as `target`.

@@ -260,6 +260,25 @@ TEST_F(PlainPerformTest, SilentServerFailsAfterTheStallTime) {
     EXPECT_EQ(text, "half");
 }
 
+TEST_F(PlainPerformTest, ADrippingServerRunsIntoTheDeadlineOfAFormAndOfAPage) {
+    inet::Timeouts timeouts = inet::kDefaultTimeouts;
+    timeouts.deadline = milliseconds(400);
+    inet::SetNetworkTimeoutsForTests(timeouts);
+    // A byte every 20 ms never stalls, but would take minutes.
+    ScriptedServer server([](const RawRequest&) {
+        ScriptedReply reply = Answer("200 OK", std::string(10'000, 'x'));
+        reply.dripBytes = 1;
+        reply.dripPause = milliseconds(20);
+        return reply;
+    });
+    const auto start = steady_clock::now();
+    EXPECT_EQ(ThrownCode([&] { PlainForm(server.HostPort(), "/send").Perform(); }),
+              inet::kErrorTimeout);
+    std::string text;
+    EXPECT_EQ(FetchPage("http://" + server.HostPort() + "/", text), 4);
+    EXPECT_LT(ElapsedSince(start), milliseconds(5000));
+}
+
 TEST_F(PlainPerformTest, ShutdownEndsAHangingRequestAndStartsNoOther) {
     ScriptedServer server([](const RawRequest&) {
         RequestShutdown();  // while the client waits for the answer
@@ -444,4 +463,34 @@ TEST_F(DownloadTest, BrokenConnectionAndABadLocationFail) {
         Download(server.HostPort(), "/stop",
                  DownloadEvents{[](int) { return true; }, [](std::string_view) { return false; }}),
         inet::kErrorOperationCancelled);
+}
+
+TEST_F(DownloadTest, ADownloadHasNoDeadlineButMustKeepAMinimumRate) {
+    inet::Timeouts timeouts = inet::kDefaultTimeouts;
+    timeouts.deadline = milliseconds(100);
+    timeouts.rateWindow = milliseconds(1000);
+    timeouts.minBytesPerWindow = 1024;
+    inet::SetNetworkTimeoutsForTests(timeouts);
+    auto serve = [](std::size_t piece) {
+        return [piece](const RawRequest&) {
+            ScriptedReply reply = Answer("200 OK", std::string(8 * 2048, 'x'));
+            reply.dripBytes = piece;
+            reply.dripPause = milliseconds(50);
+            return reply;
+        };
+    };
+    std::size_t total = 0;
+    DownloadEvents events{[](int) { return true; },
+                          [&](std::string_view chunk) { return total += chunk.size(), true; }};
+
+    // 2 KB every 50 ms: longer than the deadline, fast enough for the rate.
+    ScriptedServer steady(serve(2048));
+    const auto start = steady_clock::now();
+    EXPECT_EQ(Download(steady.HostPort(), "/setup.exe", events), 0u);
+    EXPECT_GT(ElapsedSince(start), timeouts.deadline);
+    EXPECT_EQ(total, 8u * 2048);
+
+    // A byte every 50 ms: far below 1 KB a window.
+    ScriptedServer dripping(serve(1));
+    EXPECT_EQ(Download(dripping.HostPort(), "/setup.exe", events), inet::kErrorTimeout);
 }

@@ -109,7 +109,7 @@ TEST_F(SecureRequestTest, AnErrorStatusFailsTheSecureFormLikeThePlainOne) {
     EXPECT_EQ(server.Requests().size(), 2u);
 }
 
-TEST_F(SecureRequestTest, ServerOfAnUnknownAuthorityFails) {
+TEST_F(SecureRequestTest, ServerOfAnUnknownAuthorityFailsUntilItIsInTheRootStore) {
     auto server = Serve(m_serverCa, "never read");
     EXPECT_EQ(ThrownCode([&] { SecureForm(*server).Perform(); }), 404u);
 
@@ -120,6 +120,10 @@ TEST_F(SecureRequestTest, ServerOfAnUnknownAuthorityFails) {
     EXPECT_EQ(request.LastErrorCode(), inet::kErrorInvalidCa);
     EXPECT_EQ(request.LastErrorText(), kInvalidCertificate);
     EXPECT_TRUE(server->Requests().empty());
+
+    // The ROOT store is read again once it has changed.
+    AddToStore("ROOT", "test-ca.pem", m_serverCa.CertificatePem());
+    EXPECT_EQ(SecureForm(*server).Perform(), "never read");
 }
 
 TEST_F(SecureRequestTest, AnswerOverTheSizeLimitFailsTheSend) {

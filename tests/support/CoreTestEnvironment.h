@@ -1,7 +1,7 @@
 #pragma once
 // A fixture base that gives every core test a clean process state and puts it back afterwards:
-// fresh settings, no targets registered, no string overrides, the shutdown flag clear, and a
-// recorder in place of the user interface.
+// fresh settings with the program's folder in a temporary place, no targets registered, no
+// string overrides, the shutdown flag clear, and a recorder in place of the user interface.
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,13 @@
 #include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 #include "support/RecordingUi.h"
+#include "support/TempDir.h"
 
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Reset();
+        AppSettings().ExeDirectory = programDir.path() / "";
         ui = RecordingUi::Install();
     }
     void TearDown() override {
@@ -35,4 +37,5 @@ protected:
     }
 
     std::shared_ptr<RecordingUi> ui;
+    TempDir programDir;
 };

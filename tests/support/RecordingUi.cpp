@@ -7,6 +7,13 @@ std::shared_ptr<RecordingUi> RecordingUi::Install() {
 }
 
 MbResult RecordingUi::MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_mutex);
+        hook = m_boxHook;
+    }
+    if (hook)
+        hook();
     std::lock_guard lock(m_mutex);
     m_boxes.push_back({text, buttons, icon});
     if (!m_answers.empty()) {
@@ -15,6 +22,11 @@ MbResult RecordingUi::MessageBox(const std::string& text, MbButtons buttons, MbI
         return answer;
     }
     return buttons == MbButtons::YesNo ? MbResult::Yes : MbResult::Ok;
+}
+
+void RecordingUi::SetMessageBoxHook(std::function<void()> hook) {
+    std::lock_guard lock(m_mutex);
+    m_boxHook = std::move(hook);
 }
 
 std::optional<std::filesystem::path> RecordingUi::ChooseFileToOpen(const std::string& filter) {

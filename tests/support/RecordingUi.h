@@ -2,6 +2,7 @@
 // A stand-in for the user interface's services: records every request and answers from a script.
 
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include "base/UiServices.h"
@@ -30,6 +31,8 @@ public:
     void QueueFile(std::optional<std::filesystem::path> file);
     void SetStartProcessResult(bool ok);
     void SetOpenLinkResult(bool ok);
+    // Runs as each message box shows, outside the recorder's lock (a real box runs an event loop).
+    void SetMessageBoxHook(std::function<void()> hook);
 
     std::vector<RecordedMessageBox> MessageBoxes() const;
     std::vector<std::string> MessageTexts() const;
@@ -50,6 +53,7 @@ private:
     bool m_startResult = true;
     bool m_openLinkResult = true;
     int m_beeps = 0;
+    std::function<void()> m_boxHook;
     std::vector<RecordedMessageBox> m_boxes;
     std::vector<std::string> m_links;
     std::vector<std::string> m_filters;

@@ -130,6 +130,23 @@ bool ScriptedServer::ReadRequest(int fd, RawRequest& request) {
     return true;
 }
 
+void ScriptedServer::SendReply(int fd, const ScriptedReply& reply) {
+    const std::size_t piece = reply.dripBytes == 0 ? reply.bytes.size() : reply.dripBytes;
+    std::size_t sent = 0;
+    while (sent < reply.bytes.size()) {
+        if (sent > 0 && reply.dripBytes != 0) {
+            std::unique_lock lock(m_mutex);
+            if (m_stopped.wait_for(lock, reply.dripPause, [this] { return m_stopping; }))
+                return;
+        }
+        const std::size_t size = std::min(piece, reply.bytes.size() - sent);
+        const ssize_t count = ::send(fd, reply.bytes.data() + sent, size, MSG_NOSIGNAL);
+        if (count <= 0)
+            return;
+        sent += static_cast<std::size_t>(count);
+    }
+}
+
 void ScriptedServer::Serve(int fd) {
     if (m_handler) {
         RawRequest request;
@@ -139,14 +156,7 @@ void ScriptedServer::Serve(int fd) {
                 m_requests.push_back(request);
             }
             const ScriptedReply reply = m_handler(request);
-            std::size_t sent = 0;
-            while (sent < reply.bytes.size()) {
-                const ssize_t count =
-                    ::send(fd, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);
-                if (count <= 0)
-                    break;
-                sent += static_cast<std::size_t>(count);
-            }
+            SendReply(fd, reply);
             if (reply.then == ScriptedReply::Then::Reset) {
                 linger hard{1, 0};  // close with RST instead of FIN
                 ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);

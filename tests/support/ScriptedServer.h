@@ -5,6 +5,7 @@
 // word until the server is destroyed. For requests that must be seen byte for byte and for
 // servers that misbehave.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,9 @@ struct ScriptedReply {
     enum class Then { Close, Reset, Hang };
     std::string bytes;
     Then then = Then::Close;
+    // A slow line: the bytes go out `dripBytes` at a time with `dripPause` between (0: at once).
+    std::size_t dripBytes = 0;
+    std::chrono::milliseconds dripPause{0};
 };
 
 class ScriptedServer {
@@ -49,6 +53,7 @@ private:
     void Serve(int fd);
     bool ReadRequest(int fd, RawRequest& request);
     void HoldUntilStopped();
+    void SendReply(int fd, const ScriptedReply& reply);
 
     Handler m_handler;
     int m_listen = -1;

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <stdexcept>
+#include <thread>
 
 #include "app/MessengerApp.h"
 #include "base/PostToTarget.h"
@@ -19,6 +22,7 @@ TEST_F(AppWindow, TheProgramShowsQuilloAndClosingTheWindowEndsTheRun) {
     QString title;
     bool registered = false;
     CMessengerApp app([&] {
+        AppSettings().ExeDirectory = programDir.path() / "";  // not the test program's folder
         CMainDlg dialog;
         QTimer::singleShot(0, &dialog, [&] {
             title = dialog.windowTitle();
@@ -44,4 +48,53 @@ TEST_F(AppWindow, EscapeNeverClosesTheMainWindowButShutdownDoes) {
     // WM_APP_SHUTDOWN posted by a worker runs the Cancel action on the GUI thread.
     std::thread([] { PostToTarget(PostTarget::MainWindow, WM_APP_SHUTDOWN); }).join();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
+}
+
+TEST_F(AppWindow, AWindowGoingWhileAWorkerPostsToItIsNeverReachedAfterwards) {
+    for (int round = 0; round < 10; ++round) {
+        auto dialog = std::make_unique<CMainDlg>();
+        std::atomic<int> posted{0};
+        std::thread worker([&] {
+            while (posted < 100'000 && (posted < 50 || MainWindowExists())) {
+                PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND,
+                             std::string("5551234567"), CarrierSprint);
+                ++posted;
+            }
+        });
+        while (posted < 50) std::this_thread::yield();
+        QCoreApplication::processEvents();  // some are handled, more are on their way
+        dialog.reset();
+        worker.join();
+        QCoreApplication::processEvents();  // nothing left for the window that went
+        EXPECT_FALSE(MainWindowExists());
+    }
+}
+
+TEST_F(AppWindow, TheWindowStopsTakingMessagesBeforeItSaves) {
+    // The save fails, and its message box runs an event loop as a real one does.
+    std::filesystem::create_directory(programDir / "Quillo.bin");
+    bool openDuringSave = true;
+    ui->SetMessageBoxHook([&] {
+        QCoreApplication::processEvents();
+        openDuringSave = MainWindowExists();
+    });
+    {
+        CMainDlg dialog;
+        PostToTarget(PostTarget::MainWindow, WM_APP_CONTACT_ADDED,
+                     CContact{"Late", "", "5551234567", CarrierSprint});
+    }
+    EXPECT_EQ(ui->MessageTexts(), std::vector<std::string>{"Error Saving Quillo Information!"});
+    EXPECT_FALSE(openDuringSave);
+    EXPECT_TRUE(AppSettings().AddressBook.empty());  // the late contact was dropped
+}
+
+TEST_F(AppWindow, AnExceptionEscapingASlotIsReportedAndTheEventLoopGoesOn) {
+    bool after = false;
+    testing::internal::CaptureStderr();
+    QTimer::singleShot(0, [] { throw std::runtime_error("slot failed"); });
+    QTimer::singleShot(0, [&] { after = true; });
+    const bool wentOn = QTest::qWaitFor([&] { return after; }, 5000);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(wentOn);
+    EXPECT_NE(errors.find("failed: slot failed"), std::string::npos) << errors;
 }

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "ui/GuardedApplication.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    CGuardedApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -17,6 +17,12 @@ protected:
         AppSettings().ExeDirectory = dir.path() / "";
     }
 
+    // The window saves as it closes: into the temporary folder, before the settings are cleared.
+    void TearDown() override {
+        CloseWindow();
+        CoreTest::TearDown();
+    }
+
     // Closes the window (saving the settings into the temporary folder) before the state goes.
     void CloseWindow() { dialog.reset(); }
 

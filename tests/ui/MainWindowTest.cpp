@@ -10,9 +10,9 @@
 #include <QTreeView>
 
 #include "base/PostToTarget.h"
-#include "base/WorkerThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
+#include "support/RecordingWorker.h"
 #include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
@@ -23,34 +23,16 @@ using namespace std::chrono_literals;
 namespace {
 
 // Stands in for the queue thread: keeps every job the window queues.
-class JobRecorder : public CWorkerThread {
+class JobRecorder : public RecordingWorker {
 public:
-    const char* ClassName() const override { return "JobRecorder"; }
-    std::vector<QueueEntry> Entries() {
-        std::lock_guard lock(m_mutex);
-        return m_entries;
-    }
-    bool WaitForCount(std::size_t n) {
-        std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, 10s, [&] { return m_entries.size() >= n; });
-    }
-
-protected:
-    bool Dispatch(Message& m) override { return DispatchFrom(this, kMap, m); }
-
-private:
-    void OnQueueJob(Message& m) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_entries.push_back(*m.Get<QueueEntry>());
+    std::vector<QueueEntry> Entries() const {
+        std::vector<QueueEntry> entries;
+        for (Message& m : Messages()) {
+            if (auto* entry = m.Get<QueueEntry>())
+                entries.push_back(*entry);
         }
-        m_cv.notify_all();
+        return entries;
     }
-    static constexpr std::array<MessageMapEntry<JobRecorder>, 1> kMap = {
-        {{WM_APP_QUEUE_JOB, &JobRecorder::OnQueueJob}}};
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::vector<QueueEntry> m_entries;
 };
 
 class MainWindow : public MainWindowTest {
@@ -224,7 +206,7 @@ TEST_F(MainWindow, OneJobPerRecipientWithSenderDetailsAndTheBookCarrier) {
     EXPECT_EQ(entries[2].payload.carrier, CarrierAutoDetect);
     for (const auto& e : entries) {
         EXPECT_EQ(e.message, WM_APP_SEND_JOB);
-        EXPECT_EQ(e.reportTarget, 1);
+        EXPECT_EQ(e.reportTarget, PostTarget::MainWindow);
         EXPECT_EQ(e.payload.senderName, "Dana");
         EXPECT_EQ(e.payload.replyNumber, "5559876543");
         EXPECT_EQ(e.payload.replyEmail, "d@example.org");

@@ -1,10 +1,11 @@
 #include "contacts/Contact.h"
+#include "delivery/Splitting.h"
 #include "delivery/carriers/Carriers.h"
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendAllTel(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendAllTel(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (job.replyNumber.empty())
             return ResultNeedReplyNumber;
         if (!TakePart(job, CarrierAllTel))
@@ -16,7 +17,8 @@ std::int32_t SendAllTel(CSendJob job) {
                          {"min", job.number},
                          {"callback", job.replyNumber},
                          {"text", part},
-                         {"count", Decimal(160 - static_cast<std::int32_t>(part.size()))},
+                         {"count", Decimal(CarrierLimit(CarrierAllTel) -
+                                           static_cast<std::int32_t>(part.size()))},
                          {"type", "0"},
                          {"Send.x", "1"},
                          {"Send.y", "1"}});

@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendAttWireless(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendAttWireless(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (job.replyNumber.empty() && job.replyEmail.empty())
             return ResultNeedReplyAddress;
         if (!TakePart(job, CarrierATTWireless))

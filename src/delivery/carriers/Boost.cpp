@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendBoost(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendBoost(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierBoost))
             return kNoRoomResult;
 

@@ -6,12 +6,12 @@
 
 #include "delivery/SendJob.h"
 
-std::int32_t SendAllTel(CSendJob job);
-std::int32_t SendAttWireless(CSendJob job);
-std::int32_t SendBoost(CSendJob job);
-std::int32_t SendCingular(CSendJob job);
-std::int32_t SendNextel(CSendJob job);
-std::int32_t SendSprint(CSendJob job);
-std::int32_t SendTMobile(CSendJob job);
-std::int32_t SendUsCellular(CSendJob job);
-std::int32_t SendVerizon(CSendJob job);
+SendResult SendAllTel(CSendJob job);
+SendResult SendAttWireless(CSendJob job);
+SendResult SendBoost(CSendJob job);
+SendResult SendCingular(CSendJob job);
+SendResult SendNextel(CSendJob job);
+SendResult SendSprint(CSendJob job);
+SendResult SendTMobile(CSendJob job);
+SendResult SendUsCellular(CSendJob job);
+SendResult SendVerizon(CSendJob job);

@@ -4,14 +4,15 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendCingular(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendCingular(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierCingular))
             return kNoRoomResult;
         const std::string from = SenderLabel(job);
         const auto reply =
             static_cast<std::int32_t>(job.replyNumber.empty() ? 0 : job.replyNumber.size() + 10);
-        const std::int32_t charCount = 160 - reply - static_cast<std::int32_t>(from.size()) -
+        const std::int32_t charCount = CarrierLimit(CarrierCingular) - reply -
+                                       static_cast<std::int32_t>(from.size()) -
                                        static_cast<std::int32_t>(job.text.size()) - 9;
         CFormRequest form = GatewayForm(IDS_CINGULAR_HOST, IDS_CINGULAR_PATH, false);
         AddFields(form, {{"from", from},

@@ -28,7 +28,7 @@ bool PageHolds(const std::string& page, int id) {
     return page.find(LoadString(id)) != std::string::npos;
 }
 
-std::int32_t ClassifyAnswer(const std::string& page, int phraseId, std::int32_t phraseCode) {
+SendResult ClassifyAnswer(const std::string& page, int phraseId, SendResult phraseCode) {
     if (page.empty())
         return ResultNoConnection;
     return PageHolds(page, phraseId) ? phraseCode : ResultSent;

@@ -24,11 +24,11 @@ void AddEmptyReplyChoices(CFormRequest& form, int count);
 bool TakePart(CSendJob& job, std::int32_t carrier);
 
 // The result of a refused job: nothing could be delivered to this carrier.
-inline constexpr std::int32_t kNoRoomResult = ResultUndeliverable;
+inline constexpr SendResult kNoRoomResult = ResultUndeliverable;
 
 // An empty page is no answer (4); a page holding the phrase (string-table id, case-sensitive,
 // anywhere, markup included) gives phraseCode; any other page means the carrier accepted (0).
-std::int32_t ClassifyAnswer(const std::string& page, int phraseId, std::int32_t phraseCode);
+SendResult ClassifyAnswer(const std::string& page, int phraseId, SendResult phraseCode);
 
 // True when the page holds the text of string-table entry `id`.
 bool PageHolds(const std::string& page, int id);
@@ -38,7 +38,7 @@ std::string Decimal(std::int32_t value);
 
 // Any failure of an exchange, from the HTTP client or elsewhere, means no usable answer: 4.
 template <class Exchange>
-std::int32_t GuardExchange(Exchange&& exchange) noexcept {
+SendResult GuardExchange(Exchange&& exchange) noexcept {
     try {
         return exchange();
     } catch (...) {

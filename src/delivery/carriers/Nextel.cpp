@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendNextel(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendNextel(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierNextel))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_NEXTEL_HOST, IDS_NEXTEL_PATH, false);

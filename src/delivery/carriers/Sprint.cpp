@@ -4,8 +4,8 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendSprint(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendSprint(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierSprint))
             return kNoRoomResult;
         // The gateway expects its compose page to have been read first (it may set cookies);
@@ -16,7 +16,8 @@ std::int32_t SendSprint(CSendJob job) {
         CFormRequest form = GatewayForm(IDS_SPRINT_HOST, IDS_SPRINT_PATH, false);
         AddFields(form, {{"phoneNumber", job.number},
                          {"message", job.text},
-                         {"characters", Decimal(160 - SentLength(job, CarrierSprint))},
+                         {"characters",
+                          Decimal(CarrierLimit(CarrierSprint) - SentLength(job, CarrierSprint))},
                          {"callBackNumber", ReplyLabel(job)},
                          {"x", "1"},
                          {"y", "1"}});

@@ -4,15 +4,16 @@
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-std::int32_t SendTMobile(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendTMobile(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierTMobile))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_TMOBILE_HOST, IDS_TMOBILE_PATH, true);
         AddFields(form, {{"receiver", job.number},
                          {"sender", SenderLabel(job)},
                          {"text", job.text},
-                         {"count", Decimal(140 - SentLength(job, CarrierTMobile))},
+                         {"count",
+                          Decimal(CarrierLimit(CarrierTMobile) - SentLength(job, CarrierTMobile))},
                          {"msgTermsUse", "on"},
                          {"Send.x", "1"},
                          {"Send.y", "1"}});

@@ -1,4 +1,5 @@
 #include "contacts/Contact.h"
+#include "delivery/Splitting.h"
 #include "delivery/carriers/Carriers.h"
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
@@ -21,8 +22,8 @@ std::string SessionValue(const std::string& page) {
 
 }  // namespace
 
-std::int32_t SendUsCellular(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendUsCellular(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (job.replyNumber.empty())
             return ResultNeedReplyNumber;
         if (!TakePart(job, CarrierUSCellular))
@@ -40,7 +41,8 @@ std::int32_t SendUsCellular(CSendJob job) {
                          {"ADDRESSES", job.number},
                          {"FROMADDRESS", job.replyNumber},
                          {"MSG_TMP", part},
-                         {"count", Decimal(132 - static_cast<std::int32_t>(part.size()))},
+                         {"count", Decimal(CarrierLimit(CarrierUSCellular) -
+                                           static_cast<std::int32_t>(part.size()))},
                          {"tc_agree", "on"}});
         // The answer carries no phrase to look for: any answer is an acceptance.
         return form.Perform().empty() ? ResultNoConnection : ResultSent;

@@ -32,8 +32,8 @@ std::optional<std::string> FindMessageId(const std::string& page, std::size_t ma
 
 }  // namespace
 
-std::int32_t SendVerizon(CSendJob job) {
-    return GuardExchange([&]() -> std::int32_t {
+SendResult SendVerizon(CSendJob job) {
+    return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierVerizon))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_VERIZON_HOST, IDS_VERIZON_PATH, true);
@@ -42,7 +42,8 @@ std::int32_t SendVerizon(CSendJob job) {
                          {"trackResponses", "No"},
                          {"showgroup", "n"},
                          {"translatorButton", ""},
-                         {"count", Decimal(160 - SentLength(job, CarrierVerizon))},
+                         {"count",
+                          Decimal(CarrierLimit(CarrierVerizon) - SentLength(job, CarrierVerizon))},
                          {"subject", SenderLabel(job)},
                          {"callback", job.replyNumber},
                          {"type", "0"},
