@@ -43,6 +43,14 @@ void PostToTarget(PostTarget target, Message message) {
     // AppThread: no message of the program goes there; like any other target it is dropped.
 }
 
+void PostToTarget(PostTarget target, std::vector<Message> messages) {
+    if (auto worker = Worker(target)) {
+        worker->PostThreadMessages(std::move(messages));
+        return;
+    }
+    for (Message& message : messages) PostToTarget(target, std::move(message));
+}
+
 void PostToTarget(PostTarget target, std::uint32_t id, Payload payload, std::intptr_t lParam) {
     PostToTarget(target, Message{id, std::move(payload), lParam});
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/Message.h"
 
@@ -16,6 +17,9 @@ void PostToTarget(PostTarget target, std::uint32_t id, Payload payload = {},
                   std::intptr_t lParam = 0);
 void PostToTarget(std::int32_t target, std::uint32_t id, Payload payload = {},
                   std::intptr_t lParam = 0);
+// Posts messages as one batch: a worker has them all queued before it next goes idle, so the
+// queue thread never takes the first jobs of a send for a batch of their own.
+void PostToTarget(PostTarget target, std::vector<Message> messages);
 
 // The registry. Registering null removes a target.
 void RegisterMainWindow(std::shared_ptr<CWindowEndpoint> window);

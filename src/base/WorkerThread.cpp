@@ -46,11 +46,17 @@ bool CWorkerThread::CreateThread(Priority priority) {
 }
 
 bool CWorkerThread::PostThreadMessage(Message message) {
+    std::vector<Message> one;
+    one.push_back(std::move(message));
+    return PostThreadMessages(std::move(one));
+}
+
+bool CWorkerThread::PostThreadMessages(std::vector<Message> messages) {
     {
         std::lock_guard lock(m_mutex);
         if (!m_accepting)
             return false;
-        m_queue.push_back(std::move(message));
+        for (Message& message : messages) m_queue.push_back(std::move(message));
     }
     m_cv.notify_one();
     return true;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/Message.h"
 
@@ -29,6 +30,8 @@ public:
 
     // Queues a message; false (payload dropped) when the thread is not accepting messages.
     bool PostThreadMessage(Message message);
+    // Queues the messages together: the thread handles them all before it next goes idle.
+    bool PostThreadMessages(std::vector<Message> messages);
 
     // Ends the loop after the message being handled; messages still queued are dropped.
     void PostQuitMessage();

@@ -357,10 +357,12 @@ void CMainDlg::OnSend() {
 
     m_send->setEnabled(false);
     m_send->setText(kSendingCaption);
+    std::vector<Message> batch;
     for (CSendJob& job : BuildSendJobs(resolved.numbers, from, message, s)) {
-        PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                     QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
+        batch.push_back({WM_APP_QUEUE_JOB,
+                         QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow}});
     }
+    PostToTarget(PostTarget::QueueThread, std::move(batch));
 }
 
 void CMainDlg::OnSendResults(const SendFailureList& failures) {

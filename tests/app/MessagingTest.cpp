@@ -134,6 +134,27 @@ TEST_F(Messaging, MessagesArriveInOrderAndOnIdleRunsOnceEachTimeTheQueueRunsEmpt
     EXPECT_EQ(worker->exitCalls, 1);
 }
 
+TEST_F(Messaging, ABatchIsHandledWholeBeforeTheWorkerGoesIdle) {
+    auto worker = std::make_shared<RecordingWorker>();
+    ASSERT_TRUE(worker->CreateThread());
+    RegisterWorker(PostTarget::QueueThread, worker);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<Message> batch;
+        for (int i = 0; i < 3; ++i) batch.push_back({WM_APP_JOB_DONE, {}, i});
+        PostToTarget(PostTarget::QueueThread, std::move(batch));
+        ASSERT_TRUE(worker->WaitFor(
+            [&](auto& e) { return CountMessages(e) == 3u * (round + 1) && e.back().what == "idle"; }));
+    }
+    // Three messages, then one idle call: never an idle call inside a batch.
+    const auto events = worker->Events();
+    for (std::size_t k = 1; k < events.size(); ++k) {
+        const bool batchEnds = events[k - 1].what == "msg" && events[k - 1].lParam == 2;
+        EXPECT_EQ(events[k].what == "idle", batchEnds) << "at event " << k;
+    }
+    worker->PostQuitMessage();
+    EXPECT_TRUE(worker->Join(5s));
+}
+
 TEST_F(Messaging, TwoThreadsPostingAtOnceLoseNothing) {
     auto worker = std::make_shared<RecordingWorker>();
     ASSERT_TRUE(worker->CreateThread());
