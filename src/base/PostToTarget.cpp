@@ -53,6 +53,11 @@ void PostToTarget(std::int32_t target, std::uint32_t id, Payload payload, std::i
     PostToTarget(static_cast<PostTarget>(target), Message{id, std::move(payload), lParam});
 }
 
+void PostAllToTarget(PostTarget target, std::vector<Message> messages) {
+    if (auto worker = Worker(target))
+        worker->PostThreadMessages(std::move(messages));
+}
+
 void RegisterMainWindow(std::shared_ptr<CWindowEndpoint> window) {
     std::shared_ptr<CWindowEndpoint> old;  // released after the lock, never under it
     std::lock_guard lock(Registry().mutex);

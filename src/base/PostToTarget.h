@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/Message.h"
 
@@ -16,6 +17,8 @@ void PostToTarget(PostTarget target, std::uint32_t id, Payload payload = {},
                   std::intptr_t lParam = 0);
 void PostToTarget(std::int32_t target, std::uint32_t id, Payload payload = {},
                   std::intptr_t lParam = 0);
+// Posts several messages to a worker at once (see CWorkerThread::PostThreadMessages).
+void PostAllToTarget(PostTarget target, std::vector<Message> messages);
 
 // The registry. Registering null removes a target.
 void RegisterMainWindow(std::shared_ptr<CWindowEndpoint> window);

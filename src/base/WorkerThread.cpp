@@ -54,6 +54,17 @@ bool CWorkerThread::PostThreadMessage(Message message) {
     return true;
 }
 
+bool CWorkerThread::PostThreadMessages(std::vector<Message> messages) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_accepting)
+            return false;
+        for (Message& message : messages) m_queue.push_back(std::move(message));
+    }
+    m_cv.notify_one();
+    return true;
+}
+
 void CWorkerThread::PostQuitMessage() {
     {
         std::lock_guard lock(m_mutex);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/Message.h"
 
@@ -29,6 +30,9 @@ public:
 
     // Queues a message; false (payload dropped) when the thread is not accepting messages.
     bool PostThreadMessage(Message message);
+    // Queues the messages together: none is handled before all are queued, so the thread never
+    // goes idle between them.
+    bool PostThreadMessages(std::vector<Message> messages);
 
     // Ends the loop after the message being handled; messages still queued are dropped.
     void PostQuitMessage();

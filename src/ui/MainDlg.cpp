@@ -19,6 +19,7 @@
 #include "base/UiServices.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/PhoneNumbers.h"
+#include "delivery/QueueThread.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/AppIcon.h"
@@ -380,11 +381,7 @@ void CMainDlg::OnSend() {
 
     m_send->setEnabled(false);
     m_send->setText(kSendingCaption);
-    for (CSendJob& job : BuildSendJobs(resolved.numbers, from, message, s)) {
-        PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                     QueueEntry{WM_APP_SEND_JOB, std::move(job),
-                                static_cast<std::int32_t>(PostTarget::MainWindow)});
-    }
+    QueueBatch(BuildSendJobs(resolved.numbers, from, message, s));
 }
 
 void CMainDlg::OnSendResults(const SendFailureList& failures) {

@@ -8,6 +8,7 @@
 #include "base/PostToTarget.h"
 #include "base/WindowEndpoint.h"
 #include "base/WorkerThread.h"
+#include "delivery/QueueThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
 #include "support/CoreTestEnvironment.h"
@@ -127,6 +128,31 @@ TEST_F(Messaging, MessagesArriveInOrderAndOnIdleRunsOnceEachTimeTheQueueRunsEmpt
     worker->PostQuitMessage();
     EXPECT_TRUE(worker->Join(5s));
     EXPECT_EQ(worker->exitCalls, 1);
+}
+
+TEST_F(Messaging, MessagesPostedTogetherAreAllHandledBeforeTheWorkerGoesIdle) {
+    auto worker = std::make_shared<RecordingWorker>();
+    ASSERT_TRUE(worker->CreateThread());
+    ASSERT_TRUE(worker->WaitFor([](auto& e) { return e.size() == 1; }));
+    RegisterWorker(PostTarget::QueueThread, worker);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<Message> batch;
+        for (int i = 0; i < 4; ++i) batch.push_back({WM_APP_JOB_DONE, {}, i});
+        PostAllToTarget(PostTarget::QueueThread, std::move(batch));
+    }
+    ASSERT_TRUE(worker->WaitFor(
+        [](auto& e) { return CountMessages(e) == 200 && e.back().what == "idle"; }));
+    // Idle calls fall only between whole batches.
+    int handled = 0;
+    for (const auto& e : worker->Events()) {
+        if (e.what == "msg")
+            EXPECT_EQ(e.lParam, handled++ % 4);
+        else
+            EXPECT_EQ(handled % 4, 0) << "idle inside a batch after message " << handled;
+    }
+    RegisterWorker(PostTarget::QueueThread, nullptr);
+    worker->PostQuitMessage();
+    EXPECT_TRUE(worker->Join(5s));
 }
 
 TEST_F(Messaging, TwoThreadsPostingAtOnceLoseNothing) {
@@ -318,8 +344,7 @@ TEST_F(Messaging, ClosingTheWindowWhileASendHangsStopsTheWorkersWithinTheirTime)
             job.replyNumber = "5559876543";
             job.text = "Hello";
             job.carrier = CarrierAllTel;
-            PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                         QueueEntry{WM_APP_SEND_JOB, job, 1});
+            QueueBatch({job});
             // The window closes once the core thread is inside the request.
             const auto deadline = std::chrono::steady_clock::now() + 10s;
             while (silent.Connections() == 0 && std::chrono::steady_clock::now() < deadline) {

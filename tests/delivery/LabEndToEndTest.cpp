@@ -56,7 +56,7 @@ protected:
     // Queues the jobs as one batch and returns its report.
     SendFailureList SendBatch(const std::vector<CSendJob>& jobs) {
         const std::size_t reports = Reports().size();
-        for (const auto& job : jobs) QueueJob(job);
+        QueueBatch(jobs);
         EXPECT_TRUE(m_window.WaitFor(
             [&](const std::vector<Message>& messages) {
                 return std::count_if(messages.begin(), messages.end(), [](const Message& m) {
