@@ -19,3 +19,9 @@ if(QUILLO_TSAN)
   target_compile_options(quillo_options INTERFACE ${_tsan})
   target_link_options(quillo_options INTERFACE ${_tsan})
 endif()
+if(QUILLO_FUZZ)
+  # The whole core is instrumented for coverage; only the fuzz targets link libFuzzer's main.
+  target_compile_options(quillo_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+    -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(quillo_options INTERFACE -fsanitize=address,undefined)
+endif()

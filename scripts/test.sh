@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Quillo with AddressSanitizer and UndefinedBehaviorSanitizer (warnings are errors) and
 # runs every test: unit, integration (real local servers, started by the tests themselves), gui
-# (Qt offscreen) and crash. Then builds with ThreadSanitizer and runs again the suites
-# that start threads. Each stage prints how long it took.
+# (Qt offscreen), crash and soak. Then builds with ThreadSanitizer and runs again the suites
+# that start threads, and builds the libFuzzer targets with clang and runs each a bounded number
+# of times. Each stage prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +24,5 @@ stage "asan build" build asan
 stage "asan tests" ctest --preset asan "$@"
 stage "tsan build" build tsan
 stage "tsan tests" ctest --preset tsan
+stage "fuzz build" build fuzz
+stage "fuzz runs" ctest --preset fuzz -j2
