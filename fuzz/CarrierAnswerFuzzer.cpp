@@ -45,7 +45,12 @@ void UsCellularStartPage(const std::string& page) {
     FUZZ_CHECK(session.find('"') == std::string::npos);
 }
 
-const std::array<std::function<void(const std::string&)>, 10> kReaders = {{
+// An error page never counts as an acceptance, whatever it holds.
+void ErrorPage(const std::string& page, std::int32_t pageResult) {
+    FUZZ_CHECK(AnswerResult({page, true}, pageResult) != ResultSent);
+}
+
+const std::array<std::function<void(const std::string&)>, 12> kReaders = {{
     [](const std::string& p) { OnePhrase(p, IDS_ALLTEL_ERROR, ResultWrongCarrier); },
     [](const std::string& p) { OnePhrase(p, IDS_ATT_ERROR, ResultUndeliverable); },
     [](const std::string& p) { OnePhrase(p, IDS_BOOST_ERROR, ResultWrongCarrier); },
@@ -56,6 +61,10 @@ const std::array<std::function<void(const std::string&)>, 10> kReaders = {{
     VerizonConfirmationPage,
     [](const std::string& p) { FUZZ_CHECK(IsResult(ClassifyVerizonStatus(p))); },
     UsCellularStartPage,
+    [](const std::string& p) {
+        ErrorPage(p, ClassifyAnswer(p, IDS_TMOBILE_ERROR, ResultWrongCarrier));
+    },
+    [](const std::string& p) { ErrorPage(p, ClassifyVerizonStatus(p)); },
 }};
 
 }  // namespace

@@ -91,6 +91,8 @@ std::int32_t SendVerizon(CSendJob job) {
         CFormRequest status = GatewayForm(IDS_VERIZON_HOST, IDS_VERIZON_STATUS_PATH, true);
         AddFields(status,
                   {{"STATUS_MSGID", confirmation.messageId}, {"STATUS_DESTNUM", job.number}});
-        return ClassifyVerizonStatus(status.Perform());
+        // A status page with an error status still names a failure.
+        const CarrierAnswer answer = PerformForAnswer(status);
+        return AnswerResult(answer, ClassifyVerizonStatus(answer.page));
     });
 }
