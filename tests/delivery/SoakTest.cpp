@@ -169,6 +169,9 @@ TEST_F(SoakTest, MessagesWithFaultsAreEachReportedOnceCountedAndHoldNoMemory) {
         const std::int32_t faulted = InjectFault(batch);
         // SendBatch fails the test when the report does not come in time.
         const std::size_t batchFailures = CheckReport(jobs, SendBatch(jobs), faulted);
+        // One report per batch: a second one, even late, would be counted with the next.
+        EXPECT_EQ(Reports().size(), 1u);
+        m_window.ClearMessages();
         failed += static_cast<std::int64_t>(batchFailures);
         failedByKind[static_cast<std::size_t>(batch) % kFaultKinds.size()] += batchFailures;
         countedByService += SettleAndReset(batch);
@@ -179,7 +182,6 @@ TEST_F(SoakTest, MessagesWithFaultsAreEachReportedOnceCountedAndHoldNoMemory) {
     const std::int64_t sent = static_cast<std::int64_t>(batches) * kBatchSize;
     EXPECT_EQ(AppSettings().MessageCount.load(), sent - failed);
     EXPECT_EQ(countedByService, sent - failed);
-    EXPECT_EQ(Reports().size(), static_cast<std::size_t>(batches));
     const std::size_t heldAtEnd = HeldBytes();
     EXPECT_LE(heldAtEnd, heldAfterFirstHundred + heldAfterFirstHundred / 10);
 
