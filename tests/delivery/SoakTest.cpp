@@ -103,9 +103,9 @@ protected:
     std::int32_t InjectFault(int batch) {
         lab::Fault fault{KindOf(batch)};
         fault.delay = kStallTimeout * 2;
-        const SoakCarrier& c =
+        const SoakCarrier c =
             fault.kind == lab::FaultKind::ClientCertificate
-                ? kCarriers[6]
+                ? SoakCarrier{CarrierTMobile, IDS_TMOBILE_HOST}
                 : kCarriers[static_cast<std::size_t>(batch + batch / 8) % kCarriers.size()];
         m_lab.InjectFault(HostName(c.hostId), fault);
         return c.carrier;
