@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config ccache
+  g++ clang cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev

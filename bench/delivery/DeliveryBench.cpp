@@ -102,6 +102,7 @@ public:
     template <class CarrierOf>
     void SendBatch(CarrierOf carrierOf) {
         const int before = m_reports;
+        std::vector<CSendJob> jobs;
         for (int i = 0; i < kJobs; ++i) {
             CSendJob job;
             job.carrier = carrierOf(i);
@@ -110,9 +111,9 @@ public:
             job.senderName = "Ann";
             job.replyNumber = "5550001111";
             job.text = "Running late, see you at eight";
-            PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                         QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
+            jobs.push_back(std::move(job));
         }
+        QueueBatch(std::move(jobs));
         std::unique_lock lock(m_mutex);
         m_cv.wait(lock, [&] { return m_reports > before; });
     }

@@ -43,14 +43,6 @@ void PostToTarget(PostTarget target, Message message) {
     // AppThread: no message of the program goes there; like any other target it is dropped.
 }
 
-void PostToTarget(PostTarget target, std::vector<Message> messages) {
-    if (auto worker = Worker(target)) {
-        worker->PostThreadMessages(std::move(messages));
-        return;
-    }
-    for (Message& message : messages) PostToTarget(target, std::move(message));
-}
-
 void PostToTarget(PostTarget target, std::uint32_t id, Payload payload, std::intptr_t lParam) {
     PostToTarget(target, Message{id, std::move(payload), lParam});
 }
@@ -59,6 +51,11 @@ void PostToTarget(std::int32_t target, std::uint32_t id, Payload payload, std::i
     if (target < 0 || target > static_cast<std::int32_t>(PostTarget::QueueThread))
         return;
     PostToTarget(static_cast<PostTarget>(target), Message{id, std::move(payload), lParam});
+}
+
+void PostAllToTarget(PostTarget target, std::vector<Message> messages) {
+    if (auto worker = Worker(target))
+        worker->PostThreadMessages(std::move(messages));
 }
 
 void RegisterMainWindow(std::shared_ptr<CWindowEndpoint> window) {

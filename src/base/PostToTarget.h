@@ -17,9 +17,8 @@ void PostToTarget(PostTarget target, std::uint32_t id, Payload payload = {},
                   std::intptr_t lParam = 0);
 void PostToTarget(std::int32_t target, std::uint32_t id, Payload payload = {},
                   std::intptr_t lParam = 0);
-// Posts messages as one batch: a worker has them all queued before it next goes idle, so the
-// queue thread never takes the first jobs of a send for a batch of their own.
-void PostToTarget(PostTarget target, std::vector<Message> messages);
+// Posts several messages to a worker at once (see CWorkerThread::PostThreadMessages).
+void PostAllToTarget(PostTarget target, std::vector<Message> messages);
 
 // The registry. Registering null removes a target.
 void RegisterMainWindow(std::shared_ptr<CWindowEndpoint> window);

@@ -30,7 +30,8 @@ public:
 
     // Queues a message; false (payload dropped) when the thread is not accepting messages.
     bool PostThreadMessage(Message message);
-    // Queues the messages together: the thread handles them all before it next goes idle.
+    // Queues the messages together: none is handled before all are queued, so the thread never
+    // goes idle between them.
     bool PostThreadMessages(std::vector<Message> messages);
 
     // Ends the loop after the message being handled; messages still queued are dropped.

@@ -13,6 +13,16 @@ constexpr std::int32_t kDonationCount = 50;
 
 }  // namespace
 
+void QueueBatch(std::vector<CSendJob> jobs, PostTarget reportTarget) {
+    std::vector<Message> messages;
+    messages.reserve(jobs.size());
+    for (CSendJob& job : jobs) {
+        messages.push_back(
+            {WM_APP_QUEUE_JOB, QueueEntry{WM_APP_SEND_JOB, std::move(job), reportTarget}, 0});
+    }
+    PostAllToTarget(PostTarget::QueueThread, std::move(messages));
+}
+
 bool CQueueThread::Dispatch(Message& message) {
     static constexpr std::array<MessageMapEntry<CQueueThread>, 2> kMessageMap = {{
         {WM_APP_JOB_DONE, &CQueueThread::OnJobDone},

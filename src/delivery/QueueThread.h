@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "base/WorkerThread.h"
 #include "delivery/SendFailure.h"
@@ -31,3 +32,8 @@ private:
     std::deque<QueueEntry> m_queue;  // the front entry is the job out while !m_ready
     SendFailureList m_failures;      // the current batch's failures
 };
+
+// Queues one batch (one job per recipient) for the queue thread in a single post. Posted one by
+// one, a first job that finished before the next was queued would end the batch early and split
+// its report in two.
+void QueueBatch(std::vector<CSendJob> jobs, PostTarget reportTarget = PostTarget::MainWindow);

@@ -86,9 +86,10 @@ std::string PerformSecure(const std::string& host, const std::string& path,
         throw CInternetException(kSecureFailure);
     std::string text = request.ReadAll();
     // An error page must not pass for the gateway's answer: with no rejection phrase in it, a
-    // carrier would count the message as delivered.
+    // carrier would count the message as delivered. It goes with the failure, for a carrier
+    // whose rejection phrase may come on such a page.
     if (const int status = request.StatusCode(); status >= kFirstErrorStatus) {
-        throw CInternetException(static_cast<std::uint32_t>(status));
+        throw CInternetException(static_cast<std::uint32_t>(status), std::move(text));
     }
     return text;
 }

@@ -19,7 +19,8 @@ public:
     void AddField(std::string name, std::string value);
 
     // Sends the request and returns the response body. Throws CInternetException when the
-    // request fails or, on the plain path, when the status is not 200.
+    // request fails, on the plain path when the status is not 200, and on the secure path when
+    // it is 400 or more (the exception then carries the page).
     std::string Perform();
 
     // The form body: FormEncode(name) "=" FormEncode(value), joined by "&".

@@ -18,6 +18,7 @@
 #include "base/UiServices.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/PhoneNumbers.h"
+#include "delivery/QueueThread.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/AboutDlg.h"
@@ -357,12 +358,7 @@ void CMainDlg::OnSend() {
 
     m_send->setEnabled(false);
     m_send->setText(kSendingCaption);
-    std::vector<Message> batch;
-    for (CSendJob& job : BuildSendJobs(resolved.numbers, from, message, s)) {
-        batch.push_back({WM_APP_QUEUE_JOB,
-                         QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow}});
-    }
-    PostToTarget(PostTarget::QueueThread, std::move(batch));
+    QueueBatch(BuildSendJobs(resolved.numbers, from, message, s));
 }
 
 void CMainDlg::OnSendResults(const SendFailureList& failures) {

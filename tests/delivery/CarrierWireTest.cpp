@@ -124,6 +124,13 @@ TEST_F(CarrierWireTest, SingleFormCarriersReadTheirPhraseAndNothingElse) {
         EXPECT_EQ(carrier.send(FullJob()), ResultNoConnection);
         AnswerAll({500, "<p>Thank you</p>"});
         EXPECT_EQ(carrier.send(FullJob()), ResultNoConnection);
+        // An error page that holds the phrase: on the secure path the carrier's verdict still
+        // counts; a plain request fails on its status alone.
+        const bool secure = std::string_view(carrier.host) == "tmobile";
+        for (int status : {403, 500}) {
+            AnswerAll({status, "<p>Your message could " + phrase + "</p>"});
+            EXPECT_EQ(carrier.send(FullJob()), secure ? carrier.phraseCode : ResultNoConnection);
+        }
     }
 }
 
@@ -275,12 +282,13 @@ std::string Confirmation(const std::string& id, const std::string& after = "</td
 class VerizonTest : public CarrierWireTest {
 protected:
     // Answers the message form with `confirmation` and the status form with `status`.
-    void Answer(std::string confirmation, std::string status = "<p>Delivered</p>") {
+    void Answer(std::string confirmation, std::string status = "<p>Delivered</p>",
+                int statusCode = 200, int confirmationCode = 200) {
         gateways.SetScript([=](const GatewayRequest& r) {
             if (r.target == "/customer_site/jsp/disclaimer.jsp")
-                return GatewayAnswer{200, confirmation};
+                return GatewayAnswer{confirmationCode, confirmation};
             if (r.target == "/customer_site/jsp/status_sent_lo.jsp")
-                return GatewayAnswer{200, status};
+                return GatewayAnswer{statusCode, status};
             return GatewayAnswer{404, "unknown"};
         });
     }
@@ -333,6 +341,27 @@ TEST_F(VerizonTest, TheStatusPageNamesFailures) {
     Answer(Confirmation("7"), "");
     EXPECT_EQ(SendVerizon(FullJob()), ResultNoConnection);
     EXPECT_EQ(gateways.Requests().size(), 10u);
+}
+
+TEST_F(VerizonTest, AnErrorStatusPageIsReadForItsPhrasesFirst) {
+    const struct {
+        int statusCode;
+        std::string page;
+        std::int32_t result;
+    } kCases[] = {
+        {500, "<td>" + LoadString(IDS_VERIZON_DENIED) + "</td>", ResultWrongCarrier},
+        {404, "<td>Message " + LoadString(IDS_VERIZON_FAILED) + "</td>", ResultWrongCarrier},
+        {500, "<td>Delivered</td>", ResultNoConnection},
+        {503, "", ResultNoConnection},
+    };
+    for (const auto& c : kCases) {
+        Answer(Confirmation("7"), c.page, c.statusCode);
+        EXPECT_EQ(SendVerizon(FullJob()), c.result) << c.statusCode << " " << c.page;
+    }
+    // The confirmation page is no status page: an error status there ends the exchange as 4.
+    Answer(Confirmation("7"), "<p>Delivered</p>", 200, 500);
+    EXPECT_EQ(SendVerizon(FullJob()), ResultNoConnection);
+    EXPECT_EQ(gateways.Requests().size(), 9u);
 }
 
 }  // namespace

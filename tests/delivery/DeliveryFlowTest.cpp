@@ -85,8 +85,8 @@ protected:
 const std::string kTwoParts = std::string(151, 'a') + " " + std::string(40, 'b');
 
 TEST_F(DeliveryFlowTest, TwoRecipientsGiveOneReportAfterTheSecondJob) {
-    QueueJob(MakeJob("5550000001", "one", CarrierAllTel));
-    QueueJob(MakeJob("5550000002", "two", CarrierAllTel));
+    QueueBatch(
+        {MakeJob("5550000001", "one", CarrierAllTel), MakeJob("5550000002", "two", CarrierAllTel)});
     ASSERT_TRUE(WaitForReports(1));
     // The report came after both jobs were delivered and counted.
     EXPECT_EQ(Recipients(), (std::vector<std::string>{"5550000001", "5550000002"}));
@@ -119,9 +119,9 @@ TEST_F(DeliveryFlowTest, ALongMessageGoesOutPartByPartWithOneReport) {
 }
 
 TEST_F(DeliveryFlowTest, PartsOfSeveralRecipientsGoOutInTurn) {
-    QueueJob(MakeJob("5550000001", kTwoParts, CarrierAllTel));
-    QueueJob(MakeJob("5550000002", kTwoParts, CarrierAllTel));
-    QueueJob(MakeJob("5550000003", "short", CarrierAllTel));
+    QueueBatch({MakeJob("5550000001", kTwoParts, CarrierAllTel),
+                MakeJob("5550000002", kTwoParts, CarrierAllTel),
+                MakeJob("5550000003", "short", CarrierAllTel)});
     ASSERT_TRUE(WaitForReports(1));
     EXPECT_EQ(Recipients(), (std::vector<std::string>{"5550000001", "5550000002", "5550000003",
                                                       "5550000001", "5550000002"}));
@@ -156,8 +156,10 @@ TEST_F(DeliveryFlowTest, EachFailedPartIsItsOwnEntryInTheReport) {
                    ? GatewayAnswer{200, "<p>" + LoadString(IDS_ALLTEL_ERROR) + "</p>"}
                    : GatewayAnswer{};
     });
-    QueueJob(MakeJob("5550000001", kTwoParts, CarrierAllTel));
-    QueueJob(MakeJob("5550000002", "hi", CarrierAllTel, ""));  // no reply number: 7
+    QueueBatch({
+        MakeJob("5550000001", kTwoParts, CarrierAllTel),
+        MakeJob("5550000002", "hi", CarrierAllTel, "")  // no reply number: 7
+    });
     ASSERT_TRUE(WaitForReports(1));
     auto messages = Final();
     ASSERT_EQ(messages.size(), 1u);
@@ -185,8 +187,8 @@ TEST_F(DeliveryFlowTest, TheFiftiethMessageAsksForTheDonationPromptOnce) {
 
     // 49 before a batch of two accepted parts: the second success passes 50, no prompt.
     AppSettings().MessageCount = 49;
-    QueueJob(MakeJob("5550000001", "one", CarrierAllTel));
-    QueueJob(MakeJob("5550000002", "two", CarrierAllTel));
+    QueueBatch(
+        {MakeJob("5550000001", "one", CarrierAllTel), MakeJob("5550000002", "two", CarrierAllTel)});
     ASSERT_TRUE(WaitForReports(3));
     EXPECT_EQ(AppSettings().MessageCount.load(), 51);
 

@@ -7,6 +7,7 @@
 
 #include "base/PostToTarget.h"
 #include "base/WorkerThread.h"
+#include "delivery/QueueThread.h"
 #include "delivery/SendJob.h"
 
 inline CSendJob MakeJob(std::string number, std::string text, std::int32_t carrier,
@@ -20,10 +21,9 @@ inline CSendJob MakeJob(std::string number, std::string text, std::int32_t carri
     return job;
 }
 
-// Queues a job as the main window does.
+// Queues a batch of one job as the main window does.
 inline void QueueJob(CSendJob job) {
-    PostToTarget(PostTarget::QueueThread, WM_APP_QUEUE_JOB,
-                 QueueEntry{WM_APP_SEND_JOB, std::move(job), PostTarget::MainWindow});
+    QueueBatch({std::move(job)});
 }
 
 // Starts a worker and registers it as `target`.

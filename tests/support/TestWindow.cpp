@@ -80,6 +80,11 @@ void TestWindow::Loop() {
     }
 }
 
+void TestWindow::ClearMessages() {
+    std::lock_guard lock(m_mutex);
+    m_messages = {};
+}
+
 std::vector<Message> TestWindow::Messages() const {
     std::lock_guard lock(m_mutex);
     return m_messages;

@@ -32,6 +32,8 @@ public:
     void Close();
 
     std::vector<Message> Messages() const;
+    // Forgets what was recorded (a long run keeps its record small).
+    void ClearMessages();
     std::vector<std::uint32_t> MessageIds() const;
     bool WaitForCount(std::size_t count,
                       std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;

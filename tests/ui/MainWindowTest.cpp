@@ -389,3 +389,62 @@ TEST_F(MainWindow, TheMessageFieldTakesAtMost2500Characters) {
     EXPECT_EQ(w.MessageField()->toPlainText().size(), 2500);
     EXPECT_TRUE(w.MessageField()->toPlainText().endsWith("ab"));
 }
+
+TEST_F(MainWindow, BadInputInTheFieldsEndsInAClearOutcome) {
+    const QString nul(QChar(0));
+    QString numbers;
+    while (numbers.size() < 100 * 1024) numbers += "5551234567, ";
+    const std::string longName(100 * 1024, 'x');
+    // A line editor keeps at most 32,767 characters of what is pasted into it.
+    const std::string keptName(32767, 'x');
+    const std::string longMessage(2500, 'm');
+    QString fifty;
+    for (int i = 0; i < 50; ++i) fifty += QString("55500000%1,").arg(i, 2, 10, QChar('0'));
+
+    const struct {
+        const char* what;
+        QString to, from, message;
+        std::string box;           // the message box shown, or empty when jobs were queued
+        std::size_t jobs;          // jobs queued
+        std::string sender, text;  // of the last job
+    } kCases[] = {
+        {"100 KB name", QString::fromStdString(longName), "Dana", "Hi",
+         "Error: An address Book entry was not found for \"" + keptName + "\"", 0, "", ""},
+        {"100 KB of numbers", numbers, "Dana", "Hi",
+         "Error: The destination number \"5551234\" does not have 10 digits", 0, "", ""},
+        {"NUL in To", "555" + nul + "1234567", "Dana", "Hi", "", 1, "Dana", "Hi"},
+        {"NUL in From and message", "5551234567", "Da" + nul + "na", "H" + nul + "i", "", 1,
+         std::string("Da\0na", 5), std::string("H\0i", 3)},
+        {"Cyrillic and emoji in From and message", "5551234567",
+         QString::fromUtf8("Иван \U0001F600"), QString::fromUtf8("Привет \U0001F600"), "", 1,
+         "???? ?", "?????? ?"},
+        {"Cyrillic in To", QString::fromUtf8("Иван"), "Dana", "Hi",
+         "Error: An address Book entry was not found for \"????\"", 0, "", ""},
+        {"2,500 characters to 50 recipients", fifty, "Dana", QString::fromStdString(longMessage),
+         "", 50, "Dana", longMessage},
+    };
+    CMainDlg& w = Open();
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t boxes = ui->MessageBoxes().size();
+        const std::size_t queued = recorder->Entries().size();
+        Send(c.to, c.from, c.message);
+        if (!c.box.empty()) {
+            ASSERT_EQ(ui->MessageBoxes().size(), boxes + 1);
+            EXPECT_EQ(ui->MessageBoxes().back().text, c.box);
+            EXPECT_TRUE(w.SendButton()->isEnabled());
+            continue;
+        }
+        ASSERT_TRUE(recorder->WaitForCount(queued + c.jobs));
+        const auto entries = recorder->Entries();
+        EXPECT_EQ(entries.size(), queued + c.jobs);
+        EXPECT_EQ(entries.back().payload.senderName, c.sender);
+        EXPECT_EQ(entries.back().payload.text, c.text);
+        EXPECT_EQ(ui->MessageBoxes().size(), boxes);
+        // The batch's report puts the window back for the next case.
+        EXPECT_EQ(w.SendButton()->text(), "Sending...");
+        Message report{WM_APP_SEND_REPORT, SendFailureList{}, 0};
+        w.OnAppMessage(report);
+        EXPECT_TRUE(w.SendButton()->isEnabled());
+    }
+}

@@ -1,6 +1,7 @@
 #include "delivery/carriers/Gateway.h"
 
 #include "delivery/Splitting.h"
+#include "net/InternetException.h"
 #include "res/StringTable.h"
 
 CFormRequest GatewayForm(int hostId, int pathId, bool secure) {
@@ -22,6 +23,20 @@ bool TakePart(CSendJob& job, std::int32_t carrier) {
     std::string rest;  // the send worker queues the rest
     job.text = SplitForCarrier(job, rest, carrier);
     return true;
+}
+
+CarrierAnswer PerformForAnswer(CFormRequest& form) {
+    try {
+        return {form.Perform(), false};
+    } catch (const CInternetException& failure) {
+        if (const std::string* page = failure.ErrorPage())
+            return {*page, true};
+        throw;
+    }
+}
+
+SendResult AnswerResult(const CarrierAnswer& answer, SendResult pageResult) {
+    return answer.errorStatus && pageResult == ResultSent ? ResultNoConnection : pageResult;
 }
 
 bool PageHolds(const std::string& page, int id) {

@@ -30,6 +30,21 @@ inline constexpr SendResult kNoRoomResult = ResultUndeliverable;
 // anywhere, markup included) gives phraseCode; any other page means the carrier accepted (0).
 SendResult ClassifyAnswer(const std::string& page, int phraseId, SendResult phraseCode);
 
+// A form's answer for a carrier that looks for its rejection phrase even on an error page: the
+// page, and whether it came with an error status (400 or more, secure path).
+struct CarrierAnswer {
+    std::string page;
+    bool errorStatus = false;
+};
+
+// Performs the form; an answer that failed on its error status is returned with its page instead
+// of thrown. Every other failure throws as Perform does.
+CarrierAnswer PerformForAnswer(CFormRequest& form);
+
+// The result of an answer whose page was read as `pageResult`: an error page without the
+// rejection phrase is no acceptance (4).
+SendResult AnswerResult(const CarrierAnswer& answer, SendResult pageResult);
+
 // True when the page holds the text of string-table entry `id`.
 bool PageHolds(const std::string& page, int id);
 

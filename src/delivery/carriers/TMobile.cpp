@@ -17,6 +17,9 @@ SendResult SendTMobile(CSendJob job) {
                          {"msgTermsUse", "on"},
                          {"Send.x", "1"},
                          {"Send.y", "1"}});
-        return ClassifyAnswer(form.Perform(), IDS_TMOBILE_ERROR, ResultWrongCarrier);
+        // Its rejection can come on an error page: the phrase counts there too.
+        const CarrierAnswer answer = PerformForAnswer(form);
+        return AnswerResult(answer,
+                            ClassifyAnswer(answer.page, IDS_TMOBILE_ERROR, ResultWrongCarrier));
     });
 }

@@ -1,14 +1,11 @@
 #include "contacts/Contact.h"
 #include "delivery/Splitting.h"
+#include "delivery/carriers/Answers.h"
 #include "delivery/carriers/Carriers.h"
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
 
-namespace {
-
-// The value after "sesId" and its separator, up to a double quote or the end of the page. A
-// page without the name gives an empty value.
-std::string SessionValue(const std::string& page) {
+std::string UsCellularSessionValue(const std::string& page) {
     constexpr std::string_view kName = "sesId";
     const auto at = page.find(kName);
     if (at == std::string::npos)
@@ -19,8 +16,6 @@ std::string SessionValue(const std::string& page) {
     const auto end = page.find('"', start);
     return page.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
-
-}  // namespace
 
 SendResult SendUsCellular(CSendJob job) {
     return GuardExchange([&]() -> SendResult {
@@ -36,7 +31,7 @@ SendResult SendUsCellular(CSendJob job) {
         FetchPage("http://" + LoadString(IDS_USCELLULAR_HOST) + "/uscwmss", start);
 
         CFormRequest form = GatewayForm(IDS_USCELLULAR_HOST, IDS_USCELLULAR_PATH, false);
-        AddFields(form, {{"sesId", SessionValue(start)},
+        AddFields(form, {{"sesId", UsCellularSessionValue(start)},
                          {"MSG", "From: " + job.replyNumber + "\n" + part},
                          {"ADDRESSES", job.number},
                          {"FROMADDRESS", job.replyNumber},

@@ -5,6 +5,7 @@
 #include "base/Shutdown.h"
 #include "contacts/Contact.h"
 #include "delivery/Splitting.h"
+#include "delivery/carriers/Answers.h"
 #include "delivery/carriers/Carriers.h"
 #include "delivery/carriers/Gateway.h"
 #include "res/StringTable.h"
@@ -32,6 +33,31 @@ std::optional<std::string> FindMessageId(const std::string& page, std::size_t ma
 
 }  // namespace
 
+VerizonConfirmation ReadVerizonConfirmation(const std::string& page) {
+    if (page.empty())
+        return {ResultNoConnection, {}};
+    if (page.find(kAccepted) == std::string::npos)
+        return {ResultWrongCarrier, {}};
+    const auto marker = page.find(kStatusMarker);
+    if (marker == std::string::npos)
+        return {ResultUndeliverable, {}};
+    auto messageId = FindMessageId(page, marker);
+    if (!messageId)
+        return {ResultNoConnection, {}};
+    return {ResultSent, std::move(*messageId)};
+}
+
+SendResult ClassifyVerizonStatus(const std::string& page) {
+    if (page.empty())
+        return ResultNoConnection;
+    for (int phrase : {IDS_VERIZON_UNDELIVERABLE, IDS_VERIZON_DENIED, IDS_VERIZON_INTERNAL,
+                       IDS_VERIZON_FAILED}) {
+        if (PageHolds(page, phrase))
+            return ResultWrongCarrier;
+    }
+    return ResultSent;
+}
+
 SendResult SendVerizon(CSendJob job) {
     return GuardExchange([&]() -> SendResult {
         if (!TakePart(job, CarrierVerizon))
@@ -55,32 +81,19 @@ SendResult SendVerizon(CSendJob job) {
                          {"sender", job.replyEmail},
                          {"disclaimer_submit.x", "3"},
                          {"disclaimer_submit.y", "4"}});
-        const std::string confirmation = form.Perform();
-        if (confirmation.empty())
-            return ResultNoConnection;
-        if (confirmation.find(kAccepted) == std::string::npos)
-            return ResultWrongCarrier;
-        const auto marker = confirmation.find(kStatusMarker);
-        if (marker == std::string::npos)
-            return ResultUndeliverable;
-        const auto messageId = FindMessageId(confirmation, marker);
-        if (!messageId)
-            return ResultNoConnection;
+        const VerizonConfirmation confirmation = ReadVerizonConfirmation(form.Perform());
+        if (confirmation.result != ResultSent)
+            return confirmation.result;
 
         // A shutdown cuts the wait short; the exchange then ends unanswered.
         if (!SleepUnlessShutdown(kStatusWait))
             return ResultNoConnection;
 
         CFormRequest status = GatewayForm(IDS_VERIZON_HOST, IDS_VERIZON_STATUS_PATH, true);
-        AddFields(status, {{"STATUS_MSGID", *messageId}, {"STATUS_DESTNUM", job.number}});
-        const std::string page = status.Perform();
-        if (page.empty())
-            return ResultNoConnection;
-        for (int phrase : {IDS_VERIZON_UNDELIVERABLE, IDS_VERIZON_DENIED, IDS_VERIZON_INTERNAL,
-                           IDS_VERIZON_FAILED}) {
-            if (PageHolds(page, phrase))
-                return ResultWrongCarrier;
-        }
-        return ResultSent;
+        AddFields(status,
+                  {{"STATUS_MSGID", confirmation.messageId}, {"STATUS_DESTNUM", job.number}});
+        // A status page with an error status still names a failure.
+        const CarrierAnswer answer = PerformForAnswer(status);
+        return AnswerResult(answer, ClassifyVerizonStatus(answer.page));
     });
 }
