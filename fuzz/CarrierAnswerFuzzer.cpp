@@ -21,8 +21,8 @@ bool IsResult(std::int32_t code) {
 }
 
 // The one-phrase answers: each carrier's phrase and the code it gives.
-std::int32_t OnePhrase(const std::string& page, int phraseId, std::int32_t code) {
-    const std::int32_t result = ClassifyAnswer(page, phraseId, code);
+SendResult OnePhrase(const std::string& page, int phraseId, SendResult code) {
+    const SendResult result = ClassifyAnswer(page, phraseId, code);
     FUZZ_CHECK(result == (page.empty()                ? ResultNoConnection
                           : PageHolds(page, phraseId) ? code
                                                       : ResultSent));
@@ -46,7 +46,7 @@ void UsCellularStartPage(const std::string& page) {
 }
 
 // An error page never counts as an acceptance, whatever it holds.
-void ErrorPage(const std::string& page, std::int32_t pageResult) {
+void ErrorPage(const std::string& page, SendResult pageResult) {
     FUZZ_CHECK(AnswerResult({page, true}, pageResult) != ResultSent);
 }
 
