@@ -122,17 +122,20 @@ void CMainDlg::CreateControls() {
     setFixedSize(FullClientWidth(), DluToPixelsY(kDialogHeightDlu));
 
     // Controls in the template's order, which is also the tab order.
-    Static(this, QStringLiteral("To :"), DialogRect(8, 10, 19, 12), Qt::AlignRight);
+    auto* toLabel =
+        Static(this, QStringLiteral("&To :"), DialogRect(8, 10, 19, 12), Qt::AlignRight);
     m_to = Place(new CPopupComboBox(this), 1002, DialogRect(32, 8, 135, 12));
     m_toCompletion = new CAutoCompleteField(m_to);
-    Static(this, QStringLiteral("From :"), DialogRect(6, 27, 21, 12), Qt::AlignRight);
+    auto* fromLabel =
+        Static(this, QStringLiteral("F&rom :"), DialogRect(6, 27, 21, 12), Qt::AlignRight);
     m_from = Place(new CPopupComboBox(this), 1007, DialogRect(32, 25, 135, 12));
     m_message = Place(new QPlainTextEdit(this), 1004, DialogRect(6, 43, 160, 121));
     m_addressBookButton =
-        Button(this, QStringLiteral("Address Book"), 1005, DialogRect(6, 168, 51, 18), false);
+        Button(this, QStringLiteral("&Address Book"), 1005, DialogRect(6, 168, 51, 18), false);
     auto* options =
-        Button(this, QStringLiteral("Options"), 1001, DialogRect(59, 168, 34, 18), false);
-    auto* about = Button(this, QStringLiteral("About "), 1008, DialogRect(95, 168, 28, 18), false);
+        Button(this, QStringLiteral("&Options"), 1001, DialogRect(59, 168, 34, 18), false);
+    auto* about =
+        Button(this, QStringLiteral("A&bout "), 1008, DialogRect(95, 168, 28, 18), false);
     m_send = Button(this, kGoCaption, 1, DialogRect(125, 168, 41, 18), false);
     auto* caption = Static(this, QStringLiteral("Quillo by Quillo Software"),
                            DialogRect(41, 187, 95, 9), Qt::AlignHCenter);
@@ -141,11 +144,14 @@ void CMainDlg::CreateControls() {
                          DialogRect(177, 5, 148, 188));
     m_panelFrame->lower();
     m_list = Place(new QTreeView(this), 1011, DialogRect(183, 15, 136, 160));
-    m_new = Button(this, QStringLiteral("New"), 1015, DialogRect(183, 177, 28, 12), true);
-    m_edit = Button(this, QStringLiteral("Edit"), 1018, DialogRect(212, 177, 25, 12), true);
-    m_delete = Button(this, QStringLiteral("Delete"), 1016, DialogRect(238, 177, 26, 12), true);
-    m_sendTo = Button(this, QStringLiteral("Send To"), 1017, DialogRect(281, 177, 38, 12), true);
+    m_new = Button(this, QStringLiteral("&New"), 1015, DialogRect(183, 177, 28, 12), true);
+    m_edit = Button(this, QStringLiteral("&Edit"), 1018, DialogRect(212, 177, 25, 12), true);
+    m_delete = Button(this, QStringLiteral("&Delete"), 1016, DialogRect(238, 177, 26, 12), true);
+    m_sendTo = Button(this, QStringLiteral("&Send To"), 1017, DialogRect(281, 177, 38, 12), true);
 
+    // Alt and the underlined letter reach every control; the texts stay the program's own.
+    toLabel->setBuddy(m_to);
+    fromLabel->setBuddy(m_from);
     m_to->setAccessibleName(QStringLiteral("To"));
     m_from->setAccessibleName(QStringLiteral("From"));
     m_message->setAccessibleName(QStringLiteral("Message"));

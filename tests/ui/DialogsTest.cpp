@@ -54,15 +54,6 @@ private:
     WindowRef m_window;
 };
 
-QString Plain(QString caption) {
-    return caption.remove(QLatin1Char('&'));  // the mnemonic marks are not part of the text
-}
-
-template <class W = QWidget>
-W* Control(QWidget* dialog, int id) {
-    return dialog->findChild<W*>(QString::number(id));
-}
-
 QStringList Texts(const QWidget& dialog) {
     QStringList texts;
     for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();

@@ -2,12 +2,24 @@
 // A fixture for tests of the main window: clean process state, the settings folder in a
 // temporary place, and the window opened as the user sees it.
 
+#include <QString>
 #include <QTest>
 #include <memory>
 
 #include "support/CoreTestEnvironment.h"
 #include "support/TempDir.h"
 #include "ui/MainDlg.h"
+
+// A control of a window or dialog by its template id.
+template <class W = QWidget>
+W* Control(QWidget* window, int id) {
+    return window->findChild<W*>(QString::number(id));
+}
+
+// A caption as shown: the mnemonic marks are not part of the text.
+inline QString Plain(QString caption) {
+    return caption.remove(QLatin1Char('&'));
+}
 
 class MainWindowTest : public CoreTest {
 protected:

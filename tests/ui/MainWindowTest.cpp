@@ -73,11 +73,6 @@ protected:
     std::shared_ptr<JobRecorder> recorder;
 };
 
-template <class W = QWidget>
-W* Control(QWidget* dialog, int id) {
-    return dialog->findChild<W*>(QString::number(id));
-}
-
 }  // namespace
 
 TEST_F(MainWindow, EveryControlSitsWhereTheTemplatePutsItAndEveryCaptionFits) {
@@ -90,11 +85,11 @@ TEST_F(MainWindow, EveryControlSitsWhereTheTemplatePutsItAndEveryCaptionFits) {
     EXPECT_EQ(w.minimumSize(), w.maximumSize());  // not resizable
 
     for (QPushButton* b : w.findChildren<QPushButton*>()) {
-        const int textWidth = b->fontMetrics().horizontalAdvance(b->text());
+        const int textWidth = b->fontMetrics().horizontalAdvance(Plain(b->text()));
         EXPECT_LE(textWidth + 4, b->width()) << b->text().toStdString();
     }
     for (QLabel* l : w.findChildren<QLabel*>()) {
-        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(Plain(l->text())), l->width())
             << l->text().toStdString();
     }
     auto* frame = Control<QGroupBox>(&w, 1010);
@@ -116,6 +111,21 @@ TEST_F(MainWindow, EveryControlSitsWhereTheTemplatePutsItAndEveryCaptionFits) {
     w.ClosePanel();
     EXPECT_EQ(w.width(), CMainDlg::FullClientWidth() - 236);
     EXPECT_EQ(AppSettings().PanelClosed, 1);
+}
+
+TEST_F(MainWindow, AltAndAnUnderlinedLetterReachEveryControl) {
+    AppSettings().AddressBookStartup = CAppSettings::StartupOpen;
+    CMainDlg& w = Open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    for (auto [key, id] : {std::pair{Qt::Key_T, 1002}, {Qt::Key_R, 1007}}) {
+        QTest::keyClick(&w, key, Qt::AltModifier);
+        EXPECT_TRUE(Control(&w, id)->hasFocus()) << id;
+    }
+    // A button's letter presses it: "Address Book" closes the panel.
+    const int wide = w.width();
+    QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.width() < wide; }, 3000));
 }
 
 TEST_F(MainWindow, ThePanelStartsAsTheOptionSays) {
