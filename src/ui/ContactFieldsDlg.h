@@ -3,14 +3,14 @@
 // fields laid out from their common template, the number formatted while it is typed, and OK
 // that checks the entry and hands it on; the two dialogs differ in title, start and hand-over.
 
-#include <QDialog>
+#include "ui/ModalDialog.h"
 
 #include "contacts/Contact.h"
 
 class QComboBox;
 class QLineEdit;
 
-class CContactFieldsDlg : public QDialog {
+class CContactFieldsDlg : public CModalDialog {
     Q_OBJECT
 
 public:
@@ -26,7 +26,6 @@ protected:
     // Gives the checked entry to the main window; it is stored once this returns.
     virtual void Deliver(CContact entry) = 0;
 
-    void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
 private:

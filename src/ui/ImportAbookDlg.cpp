@@ -6,34 +6,19 @@
 #include "base/UiServices.h"
 #include "contacts/CsvImport.h"
 #include "storage/AppSettings.h"
-#include "ui/DialogTemplate.h"
 #include "ui/GuiText.h"
 
-namespace {
-
-QComboBox* FieldList(QWidget* parent, int id, QRect rect) {
-    auto* list = PlaceControl(new QComboBox(parent), id, rect);
-    list->setMaxVisibleItems(12);
-    return list;
-}
-
-}  // namespace
-
 CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
-    : QDialog(parent), m_file(std::move(file)) {
-    SetDialogFrame(this, QStringLiteral("Import Address Book"), 144);
-    setFixedSize(DluToPixelsX(186), DluToPixelsY(84));
-
-    AddLabel(this, QStringLiteral("Please select the fields to import:"), DialogRect(7, 7, 172, 9));
-    AddLabel(this, QStringLiteral("Name :"), DialogRect(12, 25, 30, 9));
-    m_names = FieldList(this, 1040, DialogRect(45, 23, 134, 13));
-    AddLabel(this, QStringLiteral("Number :"), DialogRect(12, 43, 32, 9));
-    m_numbers = FieldList(this, 1041, DialogRect(45, 41, 134, 13));
-    auto* ok =
-        PlaceControl(new QPushButton(QStringLiteral("OK"), this), 1, DialogRect(74, 63, 50, 14));
-    ok->setDefault(true);
-    auto* cancel = PlaceControl(new QPushButton(QStringLiteral("Cancel"), this), 2,
-                                DialogRect(129, 63, 50, 14));
+    : CModalDialog(parent, 144, QStringLiteral("Import Address Book"), QSize(186, 84)),
+      m_file(std::move(file)) {
+    AddText(QStringLiteral("Please select the fields to import:"), QRect(7, 7, 172, 9));
+    AddText(QStringLiteral("Name :"), QRect(12, 25, 30, 9));
+    m_names = Place(new QComboBox(this), 1040, QRect(45, 23, 134, 13));
+    AddText(QStringLiteral("Number :"), QRect(12, 43, 32, 9));
+    m_numbers = Place(new QComboBox(this), 1041, QRect(45, 41, 134, 13));
+    AddOkButton(QRect(74, 63, 50, 14));
+    auto* cancel = AddButton(QStringLiteral("Cancel"), 2, QRect(129, 63, 50, 14));
+    for (QComboBox* list : {m_names, m_numbers}) list->setMaxVisibleItems(12);
     m_names->setAccessibleName(QStringLiteral("Name"));
     m_numbers->setAccessibleName(QStringLiteral("Number"));
 
@@ -45,7 +30,6 @@ CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
     m_names->setCurrentIndex(m_names->count() > 0 ? 0 : -1);
     m_numbers->setCurrentIndex(m_numbers->count() > 1 ? 1 : -1);
 
-    connect(ok, &QPushButton::clicked, this, &CImportAbookDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CImportAbookDlg::reject);
 }
 

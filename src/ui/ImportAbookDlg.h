@@ -2,12 +2,13 @@
 // CImportAbookDlg: "Import Address Book". Offers the fields of the file's first line for the
 // names and the numbers; OK imports every line of the file and reports the counts.
 
-#include <QDialog>
 #include <filesystem>
+
+#include "ui/ModalDialog.h"
 
 class QComboBox;
 
-class CImportAbookDlg : public QDialog {
+class CImportAbookDlg : public CModalDialog {
     Q_OBJECT
 
 public:
