@@ -16,20 +16,6 @@ bool IsAllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The items of the To text: separated by commas only; a comma at the very end adds none.
-std::vector<std::string_view> SplitToItems(std::string_view text) {
-    std::vector<std::string_view> items;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t comma = text.find(',', start);
-        if (comma == std::string_view::npos)
-            comma = text.size();
-        items.push_back(text.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return items;
-}
-
 // At most three parts: before the first comma, between the first and the second, after the last.
 std::vector<std::string_view> SplitSenderParts(std::string_view text) {
     const size_t first = text.find(',');
@@ -44,6 +30,29 @@ std::vector<std::string_view> SplitSenderParts(std::string_view text) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> SplitToItems(std::string_view text) {
+    std::vector<std::string_view> items;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t comma = text.find(',', start);
+        if (comma == std::string_view::npos)
+            comma = text.size();
+        items.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return items;
+}
+
+std::string ResolveRecipientItem(const AddressBook& book, std::string_view item) {
+    // A blank item (", ," or a trailing ", ") names nobody: it must not be looked up, where it
+    // would match the first entry without a second name.
+    if (TrimBlanks(item).empty())
+        return {};
+    if (std::string digits = NormalizeDigits(item); digits.size() == 10)
+        return digits;
+    return LookupNumberByName(book, item);
+}
 
 std::string MyInfoText(const CAppSettings& s) {
     std::vector<std::string> parts;
@@ -90,13 +99,9 @@ ResolvedRecipients ResolveRecipients(const AddressBook& book, std::string_view t
     ResolvedRecipients result;
     for (std::string_view item : SplitToItems(toText)) {
         const std::string trimmed = TrimBlanks(item);
-        // A blank item (", ," or a trailing ", ") names nobody: it must not be looked up, where
-        // it would match the first entry without a second name.
         if (trimmed.empty())
             continue;
-        if (std::string digits = NormalizeDigits(item); digits.size() == 10) {
-            result.numbers.push_back(std::move(digits));
-        } else if (std::string number = LookupNumberByName(book, item); !number.empty()) {
+        if (std::string number = ResolveRecipientItem(book, item); !number.empty()) {
             result.numbers.push_back(std::move(number));
         } else {
             result.numbers.clear();

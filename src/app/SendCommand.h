@@ -32,6 +32,13 @@ struct ResolvedRecipients {
     std::string error;                 // set when an item could not be resolved
 };
 
+// The items of the To text: separated by commas only; a comma at the very end adds none.
+std::vector<std::string_view> SplitToItems(std::string_view text);
+
+// The ten-digit number one To item names, by itself or by address-book name; an empty text
+// when it names none. A blank item names none.
+std::string ResolveRecipientItem(const AddressBook& book, std::string_view item);
+
 // Splits the To text at its commas and turns each item into a ten-digit number, by itself or by
 // address-book name. One bad item cancels all. Items that are blank are skipped.
 ResolvedRecipients ResolveRecipients(const AddressBook& book, std::string_view toText);

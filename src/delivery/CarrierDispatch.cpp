@@ -1,6 +1,7 @@
 #include "delivery/CarrierDispatch.h"
 
 #include <array>
+#include <span>
 #include <utility>
 
 #include "base/PostToTarget.h"
@@ -28,17 +29,14 @@ SendResult SendByCarrier(CSendJob job) {
 }
 
 SendResult SendAutoDetect(CSendJob& job) {
-    static constexpr std::array<std::pair<std::int32_t, CarrierRoutine>, 3> kRejectForeign = {{
-        {CarrierNextel, SendNextel},
-        {CarrierTMobile, SendTMobile},
-        {CarrierSprint, SendSprint},
-    }};
-    for (const auto& [code, routine] : kRejectForeign) {
-        if (routine(job) == ResultSent) {
+    constexpr auto kRejectForeign = std::span(kAutoDetectCarriers).first<3>();
+    for (const std::int32_t code : kRejectForeign) {
+        if (kRoutines[static_cast<std::size_t>(code)](job) == ResultSent) {
             job.carrier = code;
             return ResultSent;
         }
     }
+    static_assert(kAutoDetectCarriers.back() == CarrierUSCellular);
     const SendResult result = SendUsCellular(job);
     return result == ResultSent ? ResultUnconfirmed : result;
 }

@@ -121,3 +121,16 @@ std::string SplitForCarrier(const CSendJob& job, std::string& rest, std::int32_t
     cut.append(part).append(kContinuedMarker);
     return cut;
 }
+
+int CountParts(const CSendJob& job, std::int32_t carrier) {
+    CSendJob part = job;
+    std::string rest;
+    for (int parts = 1;; ++parts) {
+        if (SplitLeavesNoRoom(part, carrier))
+            return 0;
+        SplitForCarrier(part, rest, carrier);
+        if (rest.empty())
+            return parts;
+        part.text.swap(rest);
+    }
+}

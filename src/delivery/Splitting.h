@@ -32,3 +32,7 @@ bool SplitLeavesNoRoom(const CSendJob& job, std::int32_t carrierOverride);
 // The part to send now; `rest` receives what is left, starting "(cont)...", or empty when the
 // whole message fits. carrierOverride 0 means job.carrier.
 std::string SplitForCarrier(const CSendJob& job, std::string& rest, std::int32_t carrierOverride);
+
+// How many parts the whole message goes out in with carrier c: the chain of cuts the send
+// worker makes, part after part. 0 when the job is refused (see SplitLeavesNoRoom).
+int CountParts(const CSendJob& job, std::int32_t carrier);

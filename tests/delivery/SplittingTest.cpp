@@ -211,11 +211,13 @@ TEST(Splitting, EveryChainFitsGivesTheTextBackAndEnds) {
                 EXPECT_GT(SentLength(job, 0), limit);
                 EXPECT_EQ(SplitForCarrier(job, rest, 0), "");
                 EXPECT_EQ(rest, "");
+                EXPECT_EQ(CountParts(job, carrier), 0);
                 continue;
             }
             ++chains;
             const auto parts = Chain(job);
             ASSERT_FALSE(parts.empty()) << "the chain does not end, carrier " << carrier;
+            EXPECT_EQ(CountParts(job, carrier), static_cast<int>(parts.size()));
             std::size_t consumed = 0;  // bytes of the message given back so far
             for (std::size_t i = 0; i < parts.size(); ++i) {
                 CSendJob sent = job;
