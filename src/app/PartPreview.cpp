@@ -142,7 +142,8 @@ PreviewReadOut MakePreviewReadOut(const PartPreviewResult& parts,
         out.text = std::to_string(parts.length);
         if (parts.most > 0) {
             summary += " in " + PartsText(parts.fewest, parts.most);
-            out.text += " / " + CountText(parts.fewest, parts.most);
+            out.text +=
+                "/" + std::to_string(parts.most);  // the largest count; ranges in the tooltip
         }
         lines.push_back(std::move(summary));
     }

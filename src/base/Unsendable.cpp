@@ -27,18 +27,21 @@ static_assert(sizeof kLatinExtendedA == 0x80 + 1);
 
 // Look-alikes for the rest (UTF-8), sorted by character.
 constexpr std::pair<char32_t, std::string_view> kLookAlikes[] = {
-    {0x0218, "S"},   {0x0219, "s"},   {0x021A, "T"},   {0x021B, "t"},   {0x02B9, "'"},
-    {0x02BA, "\""},  {0x02BB, "'"},   {0x02BC, "'"},   {0x02C8, "'"},   {0x2010, "-"},
-    {0x2011, "-"},   {0x2012, "-"},   {0x2015, "-"},   {0x201B, "'"},   {0x201F, "\""},
-    {0x2032, "'"},   {0x2033, "\""},  {0x2035, "'"},   {0x2036, "\""},  {0x2043, "-"},
-    {0x2044, "/"},   {0x204E, "*"},   {0x2052, "%"},   {0x2190, "<-"},  {0x2192, "->"},
-    {0x2194, "<->"}, {0x21D0, "<="},  {0x21D2, "=>"},  {0x2212, "-"},   {0x2215, "/"},
-    {0x2217, "*"},   {0x2223, "|"},   {0x2236, ":"},   {0x223C, "~"},   {0x2260, "!="},
-    {0x2264, "<="},  {0x2265, ">="},  {0x2500, "-"},   {0x2502, "|"},   {0x25CF, "\xE2\x80\xA2"},
-    {0x2605, "*"},   {0x2713, "v"},   {0x2714, "v"},   {0x2715, "x"},   {0x2717, "x"},
-    {0x2764, "<3"},  {0x27E8, "<"},   {0x27E9, ">"},   {0x3000, " "},   {0xFE50, ","},
-    {0xFE52, "."},   {0xFF5F, "(("}, {0xFF60, "))"}, {0xFF61, "."},   {0xFF64, ","},
+    {0x0218, "S"},   {0x0219, "s"},   {0x021A, "T"},   {0x021B, "t"},  {0x02B9, "'"},
+    {0x02BA, "\""},  {0x02BB, "'"},   {0x02BC, "'"},   {0x02C8, "'"},  {0x2010, "-"},
+    {0x2011, "-"},   {0x2012, "-"},   {0x2015, "-"},   {0x201B, "'"},  {0x201F, "\""},
+    {0x2032, "'"},   {0x2033, "\""},  {0x2035, "'"},   {0x2036, "\""}, {0x2043, "-"},
+    {0x2044, "/"},   {0x204E, "*"},   {0x2052, "%"},   {0x2190, "<-"}, {0x2192, "->"},
+    {0x2194, "<->"}, {0x21D0, "<="},  {0x21D2, "=>"},  {0x2212, "-"},  {0x2215, "/"},
+    {0x2217, "*"},   {0x2223, "|"},   {0x2236, ":"},   {0x223C, "~"},  {0x2260, "!="},
+    {0x2264, "<="},  {0x2265, ">="},  {0x2500, "-"},   {0x2502, "|"},  {0x25CF, "\xE2\x80\xA2"},
+    {0x2605, "*"},   {0x2639, ":("},  {0x263A, ":)"},  {0x263B, ":)"}, {0x2713, "v"},
+    {0x2714, "v"},   {0x2715, "x"},   {0x2717, "x"},   {0x2764, "<3"}, {0x27E8, "<"},
+    {0x27E9, ">"},   {0x27F5, "<--"}, {0x27F6, "-->"}, {0x3000, " "},  {0xFE50, ","},
+    {0xFE52, "."},   {0xFF5F, "(("},  {0xFF60, "))"},  {0xFF61, "."},  {0xFF64, ","},
 };
+
+static_assert(std::is_sorted(std::begin(kLookAlikes), std::end(kLookAlikes)));
 
 bool IsSpaceLike(char32_t c) {
     return (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F;
@@ -83,8 +86,9 @@ bool AppendReplacement(std::string& out, char32_t c) {
         return true;
     }
     const auto* end = std::end(kLookAlikes);
-    const auto* it = std::lower_bound(std::begin(kLookAlikes), end, c,
-                                      [](const auto& entry, char32_t key) { return entry.first < key; });
+    const auto* it =
+        std::lower_bound(std::begin(kLookAlikes), end, c,
+                         [](const auto& entry, char32_t key) { return entry.first < key; });
     if (it == end || it->first != c)
         return false;
     out.append(it->second);

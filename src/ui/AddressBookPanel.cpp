@@ -69,6 +69,7 @@ void CAddressBookPanel::Refresh() {
     list->setColumnWidth(0, nameWidth);
     // The number column keeps its width: the narrower name column makes room for the scroll bar.
     list->setColumnWidth(1, list->maximumViewportSize().width() - NameColumnWidth(0));
+    emit Refreshed();
 }
 
 std::vector<int> CAddressBookPanel::SelectedRows() const {

@@ -48,6 +48,10 @@ public:
     // Removes the rows (increasing) without asking and shows the book again.
     void DeleteRows(const std::vector<int>& rows);
 
+signals:
+    // After every change of the book this panel makes or shows.
+    void Refreshed();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -15,6 +16,7 @@
 #include "app/SendCommand.h"
 #include "base/PostToTarget.h"
 #include "base/Text.h"
+#include "base/Unsendable.h"
 #include "base/UiServices.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/PhoneNumbers.h"
@@ -30,6 +32,7 @@
 #include "ui/GuiText.h"
 #include "ui/NewVersionDlg.h"
 #include "ui/OptionsDlg.h"
+#include "ui/PartPreviewLabel.h"
 #include "ui/PopupComboBox.h"
 #include "ui/WindowSeat.h"
 
@@ -140,6 +143,9 @@ void CMainDlg::CreateControls() {
     auto* caption = Static(this, QStringLiteral("Quillo by Quillo Software"),
                            DialogRect(41, 187, 95, 9), Qt::AlignHCenter);
     caption->setEnabled(false);
+    // In the room right of the caption, clear of the panel whether it is open or not.
+    m_preview = new CPartPreviewLabel(this);
+    m_preview->setGeometry(DialogRect(131, 187, 36, 9));
     m_panelFrame = Place(new QGroupBox(QStringLiteral("Address Book"), this), 1010,
                          DialogRect(177, 5, 148, 188));
     m_panelFrame->lower();
@@ -189,6 +195,16 @@ void CMainDlg::CreateControls() {
     connect(m_from, QOverload<int>::of(&QComboBox::activated), this,
             &CMainDlg::OnFromSelectionChange);
     connect(m_message, &QPlainTextEdit::textChanged, this, &CMainDlg::LimitMessageLength);
+    // After the limit, so the preview counts what stays.
+    connect(m_message, &QPlainTextEdit::textChanged, this, &CMainDlg::UpdatePartPreview);
+    connect(m_to, &QComboBox::editTextChanged, this, &CMainDlg::UpdatePartPreview);
+    connect(m_from, &QComboBox::editTextChanged, this, &CMainDlg::UpdatePartPreview);
+    connect(m_panel, &CAddressBookPanel::Refreshed, this, &CMainDlg::OnAddressBookChanged);
+    m_message->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_message, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const std::unique_ptr<QMenu> menu(CreateMessageMenu(at));
+        menu->exec(m_message->viewport()->mapToGlobal(at));
+    });
 }
 
 void CMainDlg::OnInitDialog() {
@@ -380,6 +396,42 @@ void CMainDlg::OnSendResults(const SendFailureList& failures) {
 
 void CMainDlg::OnCarrierFound(const std::string& number, std::int32_t carrier) {
     SetCarrierForNumber(AppSettings().AddressBook, number, carrier);
+    OnAddressBookChanged();
+}
+
+void CMainDlg::OnAddressBookChanged() {
+    m_preview->ForgetAddressBook();
+    UpdatePartPreview();
+}
+
+void CMainDlg::UpdatePartPreview() {
+    m_preview->Show(FromQt(m_to->currentText()), FromQt(m_from->currentText()),
+                    MessageText(m_message),
+                    m_to->currentText() + m_from->currentText() + m_message->toPlainText());
+}
+
+QMenu* CMainDlg::CreateMessageMenu(const QPoint& position) {
+    QMenu* menu = m_message->createStandardContextMenu(position);
+    menu->addSeparator();
+    QAction* replace = menu->addAction(QStringLiteral("Replace unsendable characters"));
+    const std::string typed = m_message->toPlainText().toStdString();
+    replace->setEnabled(!m_message->isReadOnly() && ReplaceUnsendable(typed) != typed);
+    connect(replace, &QAction::triggered, this, &CMainDlg::ReplaceUnsendableCharacters);
+    return menu;
+}
+
+void CMainDlg::ReplaceUnsendableCharacters() {
+    const QString typed = m_message->toPlainText();
+    const QString replaced = QString::fromStdString(ReplaceUnsendable(typed.toStdString()));
+    if (replaced == typed)
+        return;
+    const int position = m_message->textCursor().position();
+    QTextCursor all(m_message->document());
+    all.select(QTextCursor::Document);
+    all.insertText(replaced);
+    QTextCursor caret = m_message->textCursor();
+    caret.setPosition(std::min<int>(position, static_cast<int>(replaced.size())));
+    m_message->setTextCursor(caret);
 }
 
 void CMainDlg::OnContactAdded(CContact contact) {

@@ -13,9 +13,11 @@
 class CAddressBookPanel;
 class CAutoCompleteField;
 class CWindowEndpoint;
+class CPartPreviewLabel;
 class CPopupComboBox;
 class QComboBox;
 class QGroupBox;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
@@ -47,6 +49,13 @@ public:
     QTreeView* AddressList() const { return m_list; }
     CAddressBookPanel* Panel() const { return m_panel; }
     CAutoCompleteField* ToCompletion() const { return m_toCompletion; }
+    CPartPreviewLabel* PartPreview() const { return m_preview; }
+
+    // The message field's context menu: the usual edit commands and "Replace unsendable
+    // characters". The caller shows it and owns it.
+    QMenu* CreateMessageMenu(const QPoint& position);
+    // Puts look-alikes for the common unsendable characters in the message, as one undo step.
+    void ReplaceUnsendableCharacters();
 
     // The client width with the panel open; the collapsed window is 236 pixels narrower.
     static int FullClientWidth();
@@ -78,6 +87,8 @@ private:
     void OnContactAdded(CContact contact);
     void OnContactChanged(CContact contact, std::intptr_t index);
     void LimitMessageLength();
+    void UpdatePartPreview();
+    void OnAddressBookChanged();
     void StoreWindowPosition();
 
     // Windows of their own; each is reached from this one place.
@@ -99,5 +110,6 @@ private:
     QPushButton* m_delete = nullptr;
     QPushButton* m_sendTo = nullptr;
     CAddressBookPanel* m_panel = nullptr;  // the list's and the four buttons' triggers
+    CPartPreviewLabel* m_preview = nullptr;
     std::shared_ptr<CWindowEndpoint> m_endpoint;
 };

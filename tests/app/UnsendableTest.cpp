@@ -57,16 +57,16 @@ TEST(Unsendable, CountsEveryOccurrenceAndNamesEachOnce) {
     const UnsendableCharacters found =
         FindUnsendable("\u201Cok\u201D \u2014 \u041F\u0440\u0438 \U0001F600\U0001F600 \u0416");
     EXPECT_EQ(found.count, 6);  // the quotes and the dash are the code page's own
-    EXPECT_EQ(found.distinct, (std::vector<std::string>{"\u041F", "\u0440", "\u0438",
-                                                        "\U0001F600", "\u0416"}));
+    EXPECT_EQ(found.distinct,
+              (std::vector<std::string>{"\u041F", "\u0440", "\u0438", "\U0001F600", "\u0416"}));
     EXPECT_EQ(FindUnsendable("caf\u00E9 \u20AC5").count, 0);
 }
 
 TEST(Unsendable, ReplacesTheCommonLookAlikesAndLeavesTheRest) {
     const std::pair<const char*, const char*> cases[] = {
-        {"\u2032 \u2033 \u201B\u201F", "' \" '\""},               // primes, reversed quotes
-        {"a\u2011b \u2012 \u2015 \u2212 1", "a-b - - - 1"},       // hyphens, dashes, minus
-        {"1\u202F000\u2009km\u200B!", "1 000 km!"},               // thin spaces, zero width
+        {"\u2032 \u2033 \u201B\u201F", "' \" '\""},          // primes, reversed quotes
+        {"a\u2011b \u2012 \u2015 \u2212 1", "a-b - - - 1"},  // hyphens, dashes, minus
+        {"1\u202F000\u2009km\u200B!", "1 000 km!"},          // thin spaces, zero width
         {"\u0141\u00F3d\u017A, \u0218tefan, \u0130zmir", "L\u00F3dz, Stefan, Izmir"},
         {"\uFF21\uFF42\uFF43\uFF01 \u2192 \u2264", "Abc! -> <="},  // full width, arrows
         {"\u041F\u0440\u0438 \U0001F600 \u0132", "\u041F\u0440\u0438 \U0001F600 \u0132"},

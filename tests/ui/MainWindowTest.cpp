@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +18,8 @@
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
 #include "ui/OptionsDlg.h"
+#include "ui/PartPreviewLabel.h"
+#include "ui/AddressBookPanel.h"
 
 using namespace std::chrono_literals;
 
@@ -457,4 +460,69 @@ TEST_F(MainWindow, BadInputInTheFieldsEndsInAClearOutcome) {
         w.OnAppMessage(report);
         EXPECT_TRUE(w.SendButton()->isEnabled());
     }
+}
+
+TEST_F(MainWindow, TheReadOutFollowsEveryFieldAndTheBook) {
+    AppSettings().AddressBookStartup = CAppSettings::StartupOpen;
+    AppSettings().AddressBook = {{"Vera Zon", "", "5550000009", CarrierVerizon},
+                                 {"Al", "", "5550000001", CarrierAutoDetect}};
+    CMainDlg& w = Open();
+    QLabel* readOut = w.PartPreview();
+    const auto tip = [&] { return readOut->toolTip().toStdString(); };
+    EXPECT_EQ(readOut->text(), "");
+
+    Type(w.ToField()->lineEdit(), "vera zon");
+    Type(w.FromList()->lineEdit(), "Me");
+    w.MessageField()->setPlainText(QString(150, 'm'));
+    EXPECT_EQ(readOut->text(), "150/1");
+    EXPECT_EQ(tip(), "150 characters in 1 part\nVera Zon (Verizon): 1 part");
+
+    // A longer sender text leaves less room; a second recipient adds a line.
+    Type(w.FromList()->lineEdit(), "rs Zon, 555-987-6543");
+    EXPECT_EQ(readOut->text(), "150/2");
+    Type(w.ToField()->lineEdit(), ", Al");
+    EXPECT_NE(tip().find("\nAl (Auto-Detect): 1\u20132 parts"), std::string::npos) << tip();
+
+    // A carrier found, a contact deleted: the read-out follows the book at once.
+    Message found{WM_APP_CARRIER_FOUND, std::string("5550000001"), CarrierNextel};
+    w.OnAppMessage(found);
+    EXPECT_NE(tip().find("\nAl (Nextel): 1 part"), std::string::npos) << tip();
+    w.Panel()->DeleteRows({0});
+    EXPECT_EQ(tip(), "150 characters in 2 parts\nVera Zon (Verizon): 2 parts");
+
+    // Line breaks count as the two characters they are sent as.
+    w.MessageField()->setPlainText("a\nb");
+    EXPECT_EQ(readOut->text(), "4/1");
+}
+
+TEST_F(MainWindow, UnsendableCharactersAreShownAndReplacedOnRequest) {
+    CMainDlg& w = Open();
+    QLabel* readOut = w.PartPreview();
+    w.ToField()->setEditText("5551234567");
+    w.FromList()->setEditText(QString::fromUtf8("Иван"));
+    w.MessageField()->setPlainText(QString::fromUtf8("1\u2009000 \u2192 ok \U0001F600"));
+    EXPECT_TRUE(readOut->text().startsWith(QString::fromUtf8("\u26A0 ")));
+    EXPECT_TRUE(readOut->toolTip().startsWith(
+        QString::fromUtf8("7 characters cannot be sent: И в а н \u2009 \u2192 \U0001F600\n")))
+        << readOut->toolTip().toStdString();
+
+    const std::unique_ptr<QMenu> menu(w.CreateMessageMenu({}));
+    QAction* replace = menu->actions().back();
+    EXPECT_EQ(replace->text(), "Replace unsendable characters");
+    ASSERT_TRUE(replace->isEnabled());
+    replace->trigger();
+    EXPECT_EQ(w.MessageField()->toPlainText(), QString::fromUtf8("1 000 -> ok \U0001F600"));
+    EXPECT_TRUE(readOut->toolTip().startsWith(
+        QString::fromUtf8("5 characters cannot be sent: И в а н \U0001F600\n")));
+    w.MessageField()->undo();  // one step back to what was typed
+    EXPECT_EQ(w.MessageField()->toPlainText(),
+              QString::fromUtf8("1\u2009000 \u2192 ok \U0001F600"));
+
+    // Nothing left to replace: the item stays but cannot be chosen. The widest read-out fits.
+    w.MessageField()->setPlainText(QString(2498, QLatin1Char('x')) + QString::fromUtf8("\U0001F600"));
+    const std::unique_ptr<QMenu> again(w.CreateMessageMenu({}));
+    EXPECT_FALSE(again->actions().back()->isEnabled());
+    w.ToField()->setEditText("5551234567, 5551234568");
+    EXPECT_LE(readOut->fontMetrics().horizontalAdvance(readOut->text()), readOut->width())
+        << readOut->text().toStdString();
 }
