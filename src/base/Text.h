@@ -15,3 +15,6 @@ std::string TrimBlanks(std::string_view text);
 // Conversions at the edges (windows, the lab's JSON). Characters the code page lacks become '?'.
 std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text);
+
+// Appends one character as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
