@@ -16,7 +16,8 @@ namespace {
 // Lines of the tooltip: more would cover the window.
 constexpr std::size_t kMostRecipientLines = 20;
 constexpr std::size_t kMostNamedCharacters = 20;
-// Items typed are remembered up to this many, then forgotten all at once.
+// Items typed earlier are remembered up to this many beside the current ones, then forgotten
+// all at once (never in the middle of an update).
 constexpr std::size_t kMostRemembered = 4096;
 
 // The parts each carrier takes for one set of sender texts and message, counted when needed.
@@ -91,8 +92,6 @@ const CPartPreview::Recipient& CPartPreview::Resolve(const CAppSettings& setting
                                                      std::string_view item) {
     if (const auto known = m_items.find(item); known != m_items.end())
         return known->second;
-    if (m_items.size() >= kMostRemembered)
-        m_items.clear();
     Recipient recipient;
     const AddressBook& book = settings.AddressBook;
     if (const std::string number = ResolveRecipientItem(book, item); !number.empty()) {
@@ -114,7 +113,10 @@ PartPreviewResult CPartPreview::Update(const CAppSettings& settings, std::string
     FillSenderFields(from, settings, job);
     job.text = std::string(message);
     CarrierCounts counts(std::move(job));
-    for (const std::string_view item : SplitToItems(to)) {
+    const std::vector<std::string_view> items = SplitToItems(to);
+    if (m_items.size() > kMostRemembered + items.size())
+        m_items.clear();
+    for (const std::string_view item : items) {
         const Recipient& recipient = Resolve(settings, item);
         if (recipient.label.empty())
             continue;
