@@ -120,15 +120,26 @@ void AddParameter(std::string_view parameter, Property& property) {
     }
 }
 
+std::size_t ColonOutsideQuotes(std::string_view line) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            quoted = !quoted;
+        } else if (line[i] == ':' && !quoted) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // A line without a colon outside quotes is no property: its name stays empty.
 Property ParseProperty(std::string_view line) {
     Property property;
-    std::vector<std::string_view> parts = SplitOutsideQuotes(line, ':');
-    if (parts.size() < 2)
+    const std::size_t colon = ColonOutsideQuotes(line);
+    if (colon == std::string_view::npos)
         return property;
-    const std::string_view head = parts.front();
-    property.value = line.substr(head.size() + 1);
-    const std::vector<std::string_view> parameters = SplitOutsideQuotes(head, ';');
+    property.value = line.substr(colon + 1);
+    const std::vector<std::string_view> parameters = SplitOutsideQuotes(line.substr(0, colon), ';');
     const std::string_view name = Trimmed(parameters.front());
     property.name = Upper(name.substr(name.rfind('.') + 1));
     for (std::size_t i = 1; i < parameters.size(); ++i) AddParameter(parameters[i], property);
