@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
+#include "contacts/ContactFileTest.h"
 #include "contacts/VCardImport.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -24,23 +24,14 @@ std::string Describe(const VCard& card) {
     return card.damaged ? text + "; damaged" : text;
 }
 
-class VCardImport : public ::testing::Test {
+class VCardImport : public ContactFileTest {
 protected:
-    std::filesystem::path Write(const std::string& bytes) {
-        const auto path = dir / ("file" + std::to_string(++files) + ".vcf");
-        WriteFileBytes(path, bytes);
-        return path;
-    }
     std::vector<std::string> Cards(const std::filesystem::path& file) {
         std::vector<std::string> cards;
         CVCardReader reader(file);
         for (VCard card; reader.ReadCard(card);) cards.push_back(Describe(card));
         return cards;
     }
-
-    TempDir dir;
-    int files = 0;
-    AddressBook book;
 };
 
 }  // namespace
