@@ -358,6 +358,11 @@ bool IsFolded(std::string_view line) {
     return !line.empty() && (line.front() == ' ' || line.front() == '\t');
 }
 
+bool IsCardBoundary(std::string_view line) {
+    line = Trimmed(line);
+    return SameNoCase(line, "BEGIN:VCARD") || SameNoCase(line, "END:VCARD");
+}
+
 }  // namespace
 
 bool IsVCardFile(const std::filesystem::path& file) {
@@ -396,7 +401,9 @@ bool CVCardReader::ReadUnfolded(std::string& line) {
     bool softBreak = false;
     while (Peek()) {
         const bool folded = !first && !softBreak && IsFolded(m_next);
-        if (!first && !folded && !softBreak)
+        // Some phones end a quoted-printable value with '=' all the same: the card's end does
+        // not become part of it.
+        if (!first && !folded && (!softBreak || IsCardBoundary(m_next)))
             break;
         // After a soft line break the next line is the value's own text, white space and all.
         const std::string_view piece = std::string_view(m_next).substr(folded ? 1 : 0);

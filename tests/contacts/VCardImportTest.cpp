@@ -66,6 +66,9 @@ TEST_F(VCardImport, EveryVersionsWayOfWritingAValueIsRead) {
     // Raw bytes without a CHARSET: valid UTF-8 is UTF-8, anything else the code page.
     EXPECT_EQ(Cards(Write(Card("FN:Zo\xC3\xAB\r\n") + Card("FN:Zo\xEB\r\n"))),
               (Fields{"FN=Zo\xEB; N=-", "FN=Zo\xEB; N=-"}));
+    // A soft line break before the card's end ends the value there.
+    EXPECT_EQ(Cards(Write(Card("FN;QUOTED-PRINTABLE:A=\r\n") + Card("FN:B\r\n"))),
+              (Fields{"FN=A=; N=-", "FN=B; N=-"}));
 }
 
 TEST_F(VCardImport, OnlyAFileThatBeginsWithACardIsAVCardFile) {
