@@ -3,8 +3,6 @@
 // with a quote or space at its ends, an entry already in the book changed, an imported entry
 // without a name or ten digits, or counts that do not match what was appended.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzFile.h"
 #include "contacts/CsvImport.h"
 
 namespace {
@@ -24,20 +23,6 @@ void Check(bool rule) {
 bool Trimmed(const std::string& field) {
     auto edge = [](char c) { return c == '"' || c == ' '; };
     return field.empty() || (!edge(field.front()) && !edge(field.back()));
-}
-
-const std::filesystem::path& FuzzFile() {
-    static const std::filesystem::path file =
-        std::filesystem::temp_directory_path() /
-        ("quillo-csv-fuzz-" + std::to_string(::getpid()) + ".csv");
-    return file;
-}
-
-void WriteFile(std::string_view bytes) {
-    std::FILE* f = std::fopen(FuzzFile().c_str(), "wb");
-    Check(f != nullptr);
-    Check(std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size());
-    std::fclose(f);
 }
 
 }  // namespace
@@ -57,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first two bytes choose the fields, as a user would in the dialog.
     const std::size_t nameField = size > 0 ? data[0] % 4 : 0;
     const std::size_t numberField = size > 1 ? data[1] % 4 : 1;
-    WriteFile(bytes);
+    const std::filesystem::path& file = WriteFuzzFile(bytes);
     const CContact before{"Kept", "", "5550000000", CarrierVerizon};
     AddressBook book{before};
-    const CsvImportCounts counts = ImportCsvFile(FuzzFile(), nameField, numberField, book);
+    const CsvImportCounts counts = ImportCsvFile(file, nameField, numberField, book);
     Check(counts.imported >= 0 && counts.rejected >= 0);
     Check(book.size() == 1 + static_cast<std::size_t>(counts.imported));
     Check(book.front() == before);

@@ -63,6 +63,14 @@ std::vector<std::string> ReadCsvHeadings(const std::filesystem::path& file) {
     return SplitCsvLine(line, ',');
 }
 
+ImportFields CsvImportFields(const std::filesystem::path& file) {
+    ImportFields fields{ReadCsvHeadings(file)};
+    const auto count = fields.names.size();
+    fields.name = count > 0 ? 0 : -1;
+    fields.number = count > 1 ? 1 : -1;
+    return fields;
+}
+
 CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nameField,
                               std::size_t numberField, AddressBook& book) {
     CsvImportCounts counts;

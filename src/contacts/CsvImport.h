@@ -17,6 +17,16 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator);
 // The fields of the file's first line; none when the file cannot be read.
 std::vector<std::string> ReadCsvHeadings(const std::filesystem::path& file);
 
+// What the import dialog offers for a file: its fields and the two chosen at first (-1: none).
+struct ImportFields {
+    std::vector<std::string> names;
+    int name = -1;
+    int number = -1;
+};
+
+// The headings, with the first for the names and the second for the numbers.
+ImportFields CsvImportFields(const std::filesystem::path& file);
+
 struct CsvImportCounts {
     int imported = 0;
     int rejected = 0;  // lines after the first without a name or a ten-digit number

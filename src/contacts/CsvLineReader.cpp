@@ -73,6 +73,12 @@ void CCsvLineReader::FeedUtf8(Utf8State& st, const char* data, std::size_t size)
     }
 }
 
+bool CCsvLineReader::IsUtf8Text(std::string_view bytes) {
+    Utf8State state;
+    FeedUtf8(state, bytes.data(), bytes.size());
+    return state.valid && state.need == 0 && state.sawHigh;
+}
+
 void CCsvLineReader::ReadMark(const std::filesystem::path& path) {
     Fill();
     const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class CsvEncoding { Cp1252, Utf8, Utf16Le, Utf16Be };
@@ -33,6 +34,9 @@ public:
     // The next line; false at the end of the file or once reading failed.
     bool ReadLine(std::string& line);
     bool Truncated() const { return m_truncated; }
+
+    // True for valid UTF-8 holding at least one byte above 0x7F.
+    static bool IsUtf8Text(std::string_view bytes);
 
     // About how many lines the file has, judged from its size and its start; 0 when unknown.
     std::size_t ExpectedLines() const { return m_expectedLines; }

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "base/UiServices.h"
-#include "contacts/CsvImport.h"
+#include "contacts/VCardImport.h"
 #include "storage/AppSettings.h"
 #include "ui/GuiText.h"
 
@@ -23,12 +23,14 @@ CImportAbookDlg::CImportAbookDlg(QWidget* parent, std::filesystem::path file)
     m_numbers->setAccessibleName(QStringLiteral("Number"));
 
     // An unreadable file leaves both lists empty; OK then asks for the name field.
+    m_vcard = IsVCardFile(m_file);
+    m_fields = m_vcard ? ReadVCardFields(m_file) : CsvImportFields(m_file);
     QStringList fields;
-    for (const std::string& field : ReadCsvHeadings(m_file)) fields << ToQt(field);
+    for (const std::string& field : m_fields.names) fields << ToQt(field);
     m_names->addItems(fields);  // in one go: a line may hold thousands of fields
     m_numbers->addItems(fields);
-    m_names->setCurrentIndex(m_names->count() > 0 ? 0 : -1);
-    m_numbers->setCurrentIndex(m_numbers->count() > 1 ? 1 : -1);
+    m_names->setCurrentIndex(m_fields.name);
+    m_numbers->setCurrentIndex(m_fields.number);
 
     connect(cancel, &QPushButton::clicked, this, &CImportAbookDlg::reject);
 }
@@ -42,9 +44,12 @@ void CImportAbookDlg::accept() {
         ShowMessageBox("Please select the field that contains the numbers you want to import");
         return;
     }
-    const CsvImportCounts counts = ImportCsvFile(
-        m_file, static_cast<std::size_t>(m_names->currentIndex()),
-        static_cast<std::size_t>(m_numbers->currentIndex()), AppSettings().AddressBook);
+    const auto name = static_cast<std::size_t>(m_names->currentIndex());
+    const auto number = static_cast<std::size_t>(m_numbers->currentIndex());
+    AddressBook& book = AppSettings().AddressBook;
+    const CsvImportCounts counts =
+        m_vcard ? ImportVCardFile(m_file, m_fields.names[name], m_fields.names[number], book)
+                : ImportCsvFile(m_file, name, number, book);
     QDialog::accept();
     ShowMessageBox(CsvImportResultText(counts), MbButtons::Ok, MbIcon::Information);
 }

@@ -1,9 +1,11 @@
 #pragma once
-// CImportAbookDlg: "Import Address Book". Offers the fields of the file's first line for the
-// names and the numbers; OK imports every line of the file and reports the counts.
+// CImportAbookDlg: "Import Address Book". Offers the fields of the file's first line, or of a
+// vCard file's cards, for the names and the numbers; OK imports every line or card of the file
+// and reports the counts.
 
 #include <filesystem>
 
+#include "contacts/CsvImport.h"
 #include "ui/ModalDialog.h"
 
 class QComboBox;
@@ -21,6 +23,8 @@ public:
 
 private:
     std::filesystem::path m_file;
+    bool m_vcard = false;
+    ImportFields m_fields;
     QComboBox* m_names = nullptr;
     QComboBox* m_numbers = nullptr;
 };

@@ -5,21 +5,16 @@
 
 #include <filesystem>
 
+#include "contacts/ContactFileTest.h"
 #include "contacts/CsvImport.h"
 #include "contacts/CsvLineReader.h"
-#include "support/TempDir.h"
 
 namespace {
 
 using Fields = std::vector<std::string>;
 
-class CsvImport : public ::testing::Test {
+class CsvImport : public ContactFileTest {
 protected:
-    std::filesystem::path Write(const std::string& bytes) {
-        const auto path = dir / ("file" + std::to_string(++files) + ".csv");
-        WriteFileBytes(path, bytes);
-        return path;
-    }
     CsvImportCounts Import(const std::filesystem::path& file, std::size_t name = 0,
                            std::size_t number = 1) {
         return ImportCsvFile(file, name, number, book);
@@ -29,10 +24,6 @@ protected:
         for (const CContact& c : book) names.push_back(c.Name);
         return names;
     }
-
-    TempDir dir;
-    int files = 0;
-    AddressBook book;
 };
 
 // The units of `text` after a byte-order mark, in the order asked for.

@@ -104,3 +104,31 @@ TEST_F(ImportContacts, AFirstLineOfTenThousandFieldsIsOfferedWhole) {
         ui->MessageTexts(),
         std::vector<std::string>{"1 records were imported successfully into the address book"});
 }
+
+TEST_F(ImportContacts, AVCardFileOffersItsPropertiesWithTheNameAndMobileChosen) {
+    OpenWith({"Zed"});
+    const auto file = dir / "phone.vcf";
+    WriteFileBytes(
+        file,
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Ann;;;\r\nFN:Ann Doe\r\n"
+        "TEL;TYPE=HOME:555-222-3333\r\nTEL;TYPE=CELL,VOICE:+1 555 123 4567\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob\r\nTEL;TYPE=HOME:555-987-6543\r\nEND:VCARD\r\n");
+    QStringList names;
+    QString name, number;
+    RunImport(file, [&](CImportAbookDlg& d) {
+        names = Items(d.NumberList());
+        name = d.NameList()->currentText();
+        number = d.NumberList()->currentText();
+        PressOk(d);
+    });
+    EXPECT_EQ(names, (QStringList{"FN", "N", "TEL (home)", "TEL (cell)"}));
+    EXPECT_EQ(name, "FN");
+    EXPECT_EQ(number, "TEL (cell)");
+    EXPECT_EQ(
+        ui->MessageTexts(),
+        std::vector<std::string>{"1 records were imported successfully into the address book\n"
+                                 "1 records were not imported due to missing or invalid data"});
+    ASSERT_EQ(List()->model()->rowCount(), 2);
+    EXPECT_EQ(List()->model()->index(0, 0).data().toString(), "Ann Doe");
+    EXPECT_EQ(List()->model()->index(0, 1).data().toString(), "(555) 123-4567");
+}
