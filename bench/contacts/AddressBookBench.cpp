@@ -4,7 +4,6 @@
 // most 2x).
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSettings.h"
 #include "RatioReporter.h"
 #include "base/Text.h"
 #include "storage/AppSettings.h"
@@ -153,12 +153,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    // The window saves its settings when it goes: into a folder of its own.
-    char folder[] = "/tmp/quillo-bench-XXXXXX";
-    if (::mkdtemp(folder) == nullptr)
+    const BenchSettings settings;
+    if (!settings.Ready())
         return 1;
-    AppSettings().ApplyDefaults();
-    AppSettings().ExeDirectory = std::filesystem::path(folder) / "";
     AppSettings().AddressBookStartup = CAppSettings::StartupOpen;
     int status = 0;
     {
@@ -177,7 +174,6 @@ int main(int argc, char** argv) {
         g_window = nullptr;
         AppSettings().AddressBook.clear();
     }
-    std::filesystem::remove_all(folder);
     benchmark::Shutdown();
     return status;
 }

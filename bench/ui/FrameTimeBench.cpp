@@ -5,7 +5,6 @@
 // (16.7 ms) while the batch runs.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <time.h>
 #include <QApplication>
@@ -20,6 +19,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "BenchSettings.h"
 #include "RatioReporter.h"
 #include "base/PostToTarget.h"
 #include "base/UiServices.h"
@@ -162,12 +162,10 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    char folder[] = "/tmp/quillo-bench-XXXXXX";
-    if (::mkdtemp(folder) == nullptr)
+    const BenchSettings settings;
+    if (!settings.Ready())
         return 1;
-    const std::filesystem::path dir(folder);
-    AppSettings().ApplyDefaults();
-    AppSettings().ExeDirectory = dir / "";
+    const std::filesystem::path& dir = settings.Dir();
     AppSettings().CounterReported = 1;
     auto ui = std::make_shared<CountingUi>();
     g_ui = ui.get();
@@ -211,7 +209,6 @@ int main(int argc, char** argv) {
         RegisterWorker(PostTarget::CoreThread, nullptr);
     }
     InstallUiServices(nullptr);
-    std::filesystem::remove_all(dir);
     benchmark::Shutdown();
     return status;
 }
