@@ -26,6 +26,8 @@ public:
     explicit CarrierCounts(CSendJob job) : m_job(std::move(job)) { m_counts.fill(-1); }
 
     int For(std::int32_t carrier) {
+        if (carrier < 0 || carrier >= kCarrierCount)
+            return 0;  // a code from a damaged file: nothing is sent
         int& count = m_counts[static_cast<std::size_t>(carrier)];
         if (count < 0)
             count = CountParts(m_job, carrier);
@@ -71,7 +73,10 @@ std::string PartsText(int fewest, int most) {
 }
 
 std::string RecipientLine(const RecipientParts& r) {
-    std::string line = Cp1252ToUtf8(r.label) + " (" + std::string(CarrierName(r.carrier)) + "): ";
+    const std::string_view carrier = CarrierName(r.carrier);
+    if (carrier.empty())
+        return Cp1252ToUtf8(r.label) + " (unknown carrier): cannot be sent";
+    std::string line = Cp1252ToUtf8(r.label) + " (" + std::string(carrier) + "): ";
     return line + (r.most == 0 ? "no room beside the From details" : PartsText(r.fewest, r.most));
 }
 

@@ -129,6 +129,11 @@ TEST(PartPreview, SenderTextsThatLeaveNoRoomAreSaidSoAndLongListsAreCut) {
     const std::string tip = MakePreviewReadOut(result, {}).toolTip;
     EXPECT_EQ(tip.substr(0, tip.find('\n')), "400 characters");
     EXPECT_NE(tip.find("C9 (Verizon): no room beside the From details"), std::string::npos);
+    // A carrier code from a damaged file sends nothing.
+    settings.AddressBook[9].Carrier = 42;
+    const PartPreviewResult unknown = CPartPreview().Update(settings, "C9", "Me", "hi");
+    EXPECT_EQ(MakePreviewReadOut(unknown, {}).toolTip,
+              "2 characters\nC9 (unknown carrier): cannot be sent");
     EXPECT_EQ(std::count(tip.begin(), tip.end(), '\n'), 21);
     EXPECT_TRUE(tip.ends_with("\u2026 and 5 more"));
 }
