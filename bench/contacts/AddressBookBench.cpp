@@ -20,8 +20,8 @@
 #include "RatioReporter.h"
 #include "base/Text.h"
 #include "storage/AppSettings.h"
-#include "ui/AddressBookPanel.h"
-#include "ui/MainDlg.h"
+#include "ui/addressbook/AddressBookPanel.h"
+#include "ui/main/MainDlg.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ void BM_RefreshAddressBook(benchmark::State& state) {
         state.PauseTiming();
         AppSettings().AddressBook = source;
         state.ResumeTiming();
-        g_window->RefreshAddressBook();
+        g_window->Panel()->Refresh();
     }
 }
 
@@ -117,7 +117,7 @@ void BM_DeleteSelectedRows(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         AppSettings().AddressBook = SortedBook();
-        g_window->RefreshAddressBook();
+        g_window->Panel()->Refresh();
         QItemSelection selection;
         for (int r : rows) {
             const QModelIndex index = list->model()->index(r, 0);

@@ -27,7 +27,7 @@
 #include "delivery/QueueThread.h"
 #include "storage/AppSettings.h"
 #include "support/InProcessLab.h"
-#include "ui/MainDlg.h"
+#include "ui/main/MainDlg.h"
 
 namespace {
 

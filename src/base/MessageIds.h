@@ -3,16 +3,14 @@
 
 #include <cstdint>
 
+// Only what crosses threads (windows <-> workers) travels as a message; windows tell each other
+// by Qt signals. 0x8004, 0x8005, 0x8007 and 0x8008 are reserved: they were the windows' own.
 enum MessageId : std::uint32_t {
     WM_APP_SEND_JOB = 0x8000,          // queue thread -> core thread: deliver a job
     WM_APP_JOB_DONE = 0x8001,          // core -> queue: a job's number and result
     WM_APP_SEND_REPORT = 0x8002,       // queue -> main window: the batch's failures
     WM_APP_QUEUE_JOB = 0x8003,         // main window or core -> queue: a new QueueEntry
-    WM_APP_CONTACT_ADDED = 0x8004,     // add-contact dialog -> main window
-    WM_APP_CONTACT_CHANGED = 0x8005,   // edit-contact dialog -> main window (lParam: index)
     WM_APP_CARRIER_FOUND = 0x8006,     // core -> main window: number, detected carrier
-    WM_APP_OPEN_OPTIONS = 0x8007,      // main window to itself
-    WM_APP_OPTIONS_CHANGED = 0x8008,   // options dialog -> main window (not handled)
     WM_APP_FIFTIETH_MESSAGE = 0x8009,  // queue -> main window: donation prompt
     WM_APP_NEW_VERSION = 0x800A,       // core -> main window: offer the upgrade
     WM_APP_SHUTDOWN = 0x800B,          // core -> new-version dialog and main window: close

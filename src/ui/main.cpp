@@ -7,10 +7,10 @@
 
 #include "app/MessengerApp.h"
 #include "base/UiServices.h"
-#include "ui/GuardedApplication.h"
-#include "ui/MainDlg.h"
-#include "ui/QtUiServices.h"
-#include "ui/ShutdownSignals.h"
+#include "ui/main/MainDlg.h"
+#include "ui/platform/GuardedApplication.h"
+#include "ui/platform/QtUiServices.h"
+#include "ui/platform/ShutdownSignals.h"
 
 int main(int argc, char* argv[]) {
     CShutdownSignals::InstallHandlers();

@@ -204,7 +204,7 @@ TEST_F(Messaging, UndeliverableMessagesAreDroppedAndTheLoopGoesOn) {
     RegisterWorker(PostTarget::QueueThread, worker);
     PostToTarget(PostTarget::QueueThread, 0x7FFF, std::string("below the range"), 1);
     PostToTarget(PostTarget::QueueThread, 0x800F, std::string("above the range"), 2);
-    PostToTarget(PostTarget::QueueThread, WM_APP_OPTIONS_CHANGED, {}, 3);  // no handler
+    PostToTarget(PostTarget::QueueThread, WM_APP_SITE_INFO, {}, 3);  // no handler
     PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::string("n"), 4);
     ASSERT_TRUE(worker->WaitFor([](auto& e) { return CountMessages(e) == 1; }));
     for (const auto& e : worker->Events()) {

@@ -37,7 +37,7 @@ protected:
         const std::size_t before = m_window.Messages().size();
         CheckSiteAtStart();
         // A sent message is handled after everything posted before it.
-        m_window.Endpoint()->Send(Message{WM_APP_OPTIONS_CHANGED, {}, 0});
+        m_window.Endpoint()->Send(Message{WM_APP_SITE_INFO, {}, 0});
         std::vector<std::uint32_t> ids = m_window.MessageIds();
         ids.erase(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(before));
         ids.pop_back();

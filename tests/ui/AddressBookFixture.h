@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
+#include "ui/platform/GuiText.h"
 
 class AddressBookTest : public MainWindowTest {
 protected:

@@ -7,16 +7,17 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/AddContactDlg.h"
 #include "ui/AddressBookFixture.h"
-#include "ui/EditContactDlg.h"
+#include "ui/addressbook/AddContactDlg.h"
+#include "ui/addressbook/AddressBookIds.h"
+#include "ui/addressbook/EditContactDlg.h"
 
 namespace {
 
 const std::vector<std::string> kFive = {"Ann", "Bob", "Carl", "Dana", "Eve"};
 
-QPushButton* Button(CMainDlg& w, int id) {
-    return w.findChild<QPushButton*>(QString::number(id));
+QPushButton* Button(CMainDlg& w, ControlName button) {
+    return Control<QPushButton>(&w, button);
 }
 
 // Press and release, then the double click, as the mouse sends them.
@@ -39,12 +40,12 @@ TEST_F(AddressBookTest, DeletingSeveralRowsAsksAndRemovesExactlyThoseWithoutSavi
     CMainDlg& w = OpenWith(kFive);
     Select({1, 3, 4});
     ui->QueueAnswer(MbResult::No);
-    QTest::mouseClick(Button(w, 1016), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kDelete), Qt::LeftButton);
     EXPECT_EQ(BookNames(), kFive);
 
     Select({1, 3, 4});
     ui->QueueAnswer(MbResult::Yes);
-    QTest::mouseClick(Button(w, 1016), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kDelete), Qt::LeftButton);
     EXPECT_EQ(BookNames(), (std::vector<std::string>{"Ann", "Carl"}));
     EXPECT_EQ(List()->model()->rowCount(), 2);
     const std::string question = "Are you sure you want to delete all of the selected entries?";
@@ -72,7 +73,7 @@ TEST_F(AddressBookTest, TheDeleteKeyOnTheListRemovesOneRowWithoutAQuestion) {
 TEST_F(AddressBookTest, SendToAndAppendingPutTheSelectedNamesIntoTheToField) {
     CMainDlg& w = OpenWith(kFive);
     Select({0, 1});
-    QTest::mouseClick(Button(w, 1017), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kSendTo), Qt::LeftButton);
     EXPECT_EQ(ToText(), "Ann, Bob");
 
     w.ToField()->setEditText("Carl");
@@ -89,7 +90,7 @@ TEST_F(AddressBookTest, SendToAndAppendingPutTheSelectedNamesIntoTheToField) {
     EXPECT_EQ(ToText(), QString(500, 'x'));
 
     List()->clearSelection();
-    QTest::mouseClick(Button(w, 1017), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kSendTo), Qt::LeftButton);
     EXPECT_EQ(ToText(), "");
 }
 
@@ -114,7 +115,7 @@ TEST_F(AddressBookTest, EditOpensForExactlyOneRowAndStoresTheChangeAtOnce) {
     CMainDlg& w = OpenWith(kFive);
     Select({1, 2});
     WhenDialogOpens<CEditContactDlg>([](CEditContactDlg& d) { d.reject(); });
-    QTest::mouseClick(Button(w, 1018), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kEdit), Qt::LeftButton);
     EXPECT_FALSE(opened);
     EXPECT_EQ(ui->MessageTexts(),
               std::vector<std::string>{"You cannot edit more than one entry at a time!"});
@@ -123,9 +124,9 @@ TEST_F(AddressBookTest, EditOpensForExactlyOneRowAndStoresTheChangeAtOnce) {
     WhenDialogOpens<CEditContactDlg>([](CEditContactDlg& d) {
         d.NameField()->setText("Zoe");
         d.CarrierList()->setCurrentIndex(CarrierTMobile);
-        QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
+        PressOk(d);
     });
-    QTest::mouseClick(Button(w, 1018), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kEdit), Qt::LeftButton);
     EXPECT_TRUE(opened);
     EXPECT_EQ(AppSettings().AddressBook.back(),
               (CContact{"Zoe", "", "5550000001", CarrierTMobile}));
@@ -142,9 +143,29 @@ TEST_F(AddressBookTest, NewStoresTheEntryInNameOrderAndSavesBeforeTheDialogClose
         QObject::connect(&d, &QDialog::finished, [&] { savedWhileOpen = SettingsSaved(); });
         d.accept();
     });
-    QTest::mouseClick(Button(w, 1015), Qt::LeftButton);
+    QTest::mouseClick(Button(w, PanelIds::kNew), Qt::LeftButton);
     EXPECT_TRUE(opened);
     EXPECT_TRUE(savedWhileOpen);
     EXPECT_EQ(AppSettings().AddressBook[3], (CContact{"Cleo", "", "5559876543", 0}));
     EXPECT_EQ(List()->model()->index(3, 1).data().toString(), "(555) 987-6543");
+}
+
+TEST_F(AddressBookTest, EitherEditorsEntryIsStoredAndSavedBeforeTheEditorCloses) {
+    for (ControlName button : {PanelIds::kNew, PanelIds::kEdit}) {
+        CMainDlg& w = OpenWith(kFive);
+        std::filesystem::remove(dir / "Quillo.bin");  // written as the last window closed
+        Select({1});
+        bool storedAndSaved = false;
+        WhenDialogOpens<CContactFieldsDlg>([&](CContactFieldsDlg& d) {
+            d.NameField()->setText("Zoe");
+            d.NumberField()->setText("5559876543");
+            QObject::connect(&d, &QDialog::finished, [&] {
+                storedAndSaved = BookNames().back() == "Zoe" && SettingsSaved();
+            });
+            PressOk(d);
+        });
+        QTest::mouseClick(Button(w, button), Qt::LeftButton);
+        EXPECT_TRUE(opened) << button.name;
+        EXPECT_TRUE(storedAndSaved) << button.name;
+    }
 }

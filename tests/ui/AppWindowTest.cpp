@@ -10,7 +10,7 @@
 #include "app/MessengerApp.h"
 #include "base/PostToTarget.h"
 #include "support/CoreTestEnvironment.h"
-#include "ui/MainDlg.h"
+#include "ui/main/MainDlg.h"
 
 namespace {
 
@@ -73,6 +73,7 @@ TEST_F(AppWindow, AWindowGoingWhileAWorkerPostsToItIsNeverReachedAfterwards) {
 TEST_F(AppWindow, TheWindowStopsTakingMessagesBeforeItSaves) {
     // The save fails, and its message box runs an event loop as a real one does.
     std::filesystem::create_directory(programDir / "Quillo.bin");
+    AppSettings().AddressBook = {{"Late", "", "5551234567", CarrierAutoDetect}};
     bool openDuringSave = true;
     ui->SetMessageBoxHook([&] {
         QCoreApplication::processEvents();
@@ -80,12 +81,14 @@ TEST_F(AppWindow, TheWindowStopsTakingMessagesBeforeItSaves) {
     });
     {
         CMainDlg dialog;
-        PostToTarget(PostTarget::MainWindow, WM_APP_CONTACT_ADDED,
-                     CContact{"Late", "", "5551234567", CarrierSprint});
+        std::thread([] {
+            PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND, std::string("5551234567"),
+                         CarrierSprint);
+        }).join();
     }
     EXPECT_EQ(ui->MessageTexts(), std::vector<std::string>{"Error Saving Quillo Information!"});
     EXPECT_FALSE(openDuringSave);
-    EXPECT_TRUE(AppSettings().AddressBook.empty());  // the late contact was dropped
+    EXPECT_EQ(AppSettings().AddressBook[0].Carrier, CarrierAutoDetect);  // the late news dropped
 }
 
 TEST_F(AppWindow, AnExceptionEscapingASlotIsReportedAndTheEventLoopGoesOn) {

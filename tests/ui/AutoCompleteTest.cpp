@@ -12,10 +12,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/AutoCompleteField.h"
-#include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
-#include "ui/SuggestionList.h"
+#include "ui/addressbook/AddressBookPanel.h"
+#include "ui/completion/AutoCompleteField.h"
+#include "ui/completion/SuggestionList.h"
+#include "ui/platform/GuiText.h"
 
 namespace {
 
@@ -85,8 +86,7 @@ TEST_F(AutoComplete, TypingOffersTheNamesThatBeginWithTheTextSortedWithoutCase) 
     EXPECT_EQ(Shown(List()), (QStringList{QString::fromUtf8("\xC3\x89lise")}));
 
     // A refreshed address book replaces the suggestions.
-    Message added{WM_APP_CONTACT_ADDED, CContact{"Bea", "", "5550000009", 0}, 0};
-    dialog->OnAppMessage(added);
+    dialog->Panel()->AddContact(CContact{"Bea", "", "5550000009", 0});
     To()->setFocus();
     Retype("b");
     EXPECT_EQ(Shown(List()), (QStringList{"Bea", "bill", "Bob"}));

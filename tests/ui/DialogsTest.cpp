@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 #include <thread>
@@ -17,15 +18,16 @@
 #include "base/WindowEndpoint.h"
 #include "base/WorkerThread.h"
 #include "res/StringTable.h"
-#include "support/TestWindow.h"
-#include "ui/AboutDlg.h"
-#include "ui/DonateDlg.h"
-#include "ui/GuiText.h"
-#include "ui/LinkLabel.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
-#include "ui/NewVersionDlg.h"
-#include "ui/OptionsDlg.h"
+#include "ui/dialogs/AboutDlg.h"
+#include "ui/dialogs/DialogIds.h"
+#include "ui/dialogs/DonateDlg.h"
+#include "ui/dialogs/LinkLabel.h"
+#include "ui/dialogs/NewVersionDlg.h"
+#include "ui/dialogs/OptionsDlg.h"
+#include "ui/main/MainWindowIds.h"
+#include "ui/platform/GuiText.h"
 
 using namespace std::chrono_literals;
 
@@ -60,31 +62,6 @@ QStringList Texts(const QWidget& dialog) {
     return texts;
 }
 
-// Every caption is shown whole: on one line where the text does not wrap, on the lines the
-// control's height allows where it does.
-void ExpectCaptionsFit(const QWidget& dialog) {
-    for (const QLabel* l : dialog.findChildren<QLabel*>()) {
-        const QString text = Plain(l->text());
-        if (l->wordWrap()) {
-            EXPECT_LE(l->heightForWidth(l->width()), l->height()) << text.toStdString();
-        } else {
-            EXPECT_LE(l->fontMetrics().horizontalAdvance(text), l->width()) << text.toStdString();
-        }
-    }
-    for (const QPushButton* b : dialog.findChildren<QPushButton*>()) {
-        const int textWidth = b->fontMetrics().horizontalAdvance(Plain(b->text()));
-        EXPECT_LE(textWidth + 8, b->width()) << b->text().toStdString();
-    }
-    for (const QWidget* w : dialog.findChildren<QWidget*>()) {
-        if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QComboBox*>(w)) {
-            EXPECT_LE(w->sizeHint().width(), w->width()) << w->objectName().toStdString();
-        }
-    }
-    for (const QGroupBox* g : dialog.findChildren<QGroupBox*>()) {
-        EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 16, g->width());
-    }
-}
-
 class Dialogs : public MainWindowTest {
 protected:
     void TearDown() override {
@@ -95,7 +72,8 @@ protected:
     // Runs `act` in the options dialog that the Options button opens.
     void WithOptions(const std::function<void(COptionsDlg&)>& act) {
         ModalDriver<COptionsDlg> driver(act);
-        QTest::mouseClick(Control<QPushButton>(dialog.get(), 1001), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog.get(), MainWindowIds::kOptions),
+                          Qt::LeftButton);
         EXPECT_EQ(driver.Runs(), 1);
     }
 };
@@ -113,9 +91,13 @@ TEST_F(Dialogs, EachOpensModallyOverTheMainWindowFromItsPlaceWithCaptionsThatFit
         std::function<void()> open;
     } cases[] = {
         {"Quillo Options",
-         [&] { QTest::mouseClick(Control<QPushButton>(&w, 1001), Qt::LeftButton); }},
+         [&] {
+             QTest::mouseClick(Control<QPushButton>(&w, MainWindowIds::kOptions), Qt::LeftButton);
+         }},
         {"About Quillo",
-         [&] { QTest::mouseClick(Control<QPushButton>(&w, 1008), Qt::LeftButton); }},
+         [&] {
+             QTest::mouseClick(Control<QPushButton>(&w, MainWindowIds::kAbout), Qt::LeftButton);
+         }},
         {"About Quillo", [&] { QTest::keyClick(&w, Qt::Key_F1); }},
         {"Make a donation!", [&] { handle(WM_APP_FIFTIETH_MESSAGE); }},
         {"New Version Available", [&] { handle(WM_APP_NEW_VERSION); }},
@@ -126,7 +108,7 @@ TEST_F(Dialogs, EachOpensModallyOverTheMainWindowFromItsPlaceWithCaptionsThatFit
             EXPECT_EQ(d.parentWidget(), &w);
             EXPECT_TRUE(d.isModal());
             EXPECT_EQ(d.minimumSize(), d.maximumSize());
-            ExpectCaptionsFit(d);
+            ExpectCaptionsFit(d, 8);
             QTest::keyClick(&d, Qt::Key_F1);  // no help, and no About box on top
             EXPECT_EQ(QApplication::activeModalWidget(), &d);
             QTest::keyClick(&d, Qt::Key_Escape);
@@ -144,10 +126,8 @@ TEST_F(Dialogs, TheOptionsShowTheSettingsAndOkStoresEveryFieldAsTyped) {
     s.MyEmail = "dana@example.org";
     s.AddressBookStartup = CAppSettings::StartupLastSetting;
     s.SendOnEnter = 1;
-    TestWindow mainWindow;  // hears WM_APP_OPTIONS_CHANGED
-    mainWindow.RegisterAsMainWindow();
-
     COptionsDlg options(nullptr);
+    QSignalSpy changed(&options, &COptionsDlg::optionsChanged);  // heard by the main window
     options.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&options));
     EXPECT_TRUE(options.NameField()->hasFocus());
@@ -170,7 +150,7 @@ TEST_F(Dialogs, TheOptionsShowTheSettingsAndOkStoresEveryFieldAsTyped) {
     options.EmailField()->clear();
     options.StartupList()->setCurrentIndex(CAppSettings::StartupOpen);
     QTest::mouseClick(options.SendOnEnterBox(), Qt::LeftButton);
-    QTest::mouseClick(Control<QPushButton>(&options, 1), Qt::LeftButton);
+    PressOk(options);
 
     EXPECT_FALSE(options.isVisible());
     EXPECT_EQ(s.MyName, "Dana Lee");
@@ -178,7 +158,7 @@ TEST_F(Dialogs, TheOptionsShowTheSettingsAndOkStoresEveryFieldAsTyped) {
     EXPECT_EQ(s.MyEmail, "");
     EXPECT_EQ(s.AddressBookStartup, CAppSettings::StartupOpen);
     EXPECT_EQ(s.SendOnEnter, 0);
-    EXPECT_EQ(mainWindow.MessageIds(), (std::vector<std::uint32_t>{WM_APP_OPTIONS_CHANGED}));
+    EXPECT_EQ(changed.size(), 1);
 }
 
 TEST_F(Dialogs, AnUnknownStartupChoiceShowsNothingAndCancelChangesNothing) {
@@ -192,7 +172,8 @@ TEST_F(Dialogs, AnUnknownStartupChoiceShowsNothingAndCancelChangesNothing) {
         EXPECT_EQ(options.NumberField()->text(), "(555");
         QTest::keyClicks(options.NameField(), "Eve");
         options.NumberField()->clear();
-        QTest::mouseClick(Control<QPushButton>(&options, ok ? 1 : 2), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(&options, ok ? kOkButton : kCancelButton),
+                          Qt::LeftButton);
         EXPECT_FALSE(options.isVisible());
         EXPECT_EQ(s.MyName, ok ? "Eve" : "");
         EXPECT_EQ(s.MyNumber, ok ? "" : "555");
@@ -275,20 +256,21 @@ TEST_F(Dialogs, AboutShowsTheVersionTheCountAndTheSiteValuesOrTheirDefaults) {
             AppSettings().SetSiteInfo(site);
         }
         CAboutDlg about(nullptr);
-        EXPECT_EQ(Control<QLabel>(&about, 1035)->text(), "Quillo v1.06");
-        EXPECT_EQ(Control<QLineEdit>(&about, 1029)->text(), "42");
-        EXPECT_TRUE(Control<QLineEdit>(&about, 1029)->isReadOnly());
+        EXPECT_EQ(Control<QLabel>(&about, AboutIds::kVersion)->text(), "Quillo v1.06");
+        EXPECT_EQ(Control<QLineEdit>(&about, AboutIds::kMessageCount)->text(), "42");
+        EXPECT_TRUE(Control<QLineEdit>(&about, AboutIds::kMessageCount)->isReadOnly());
         EXPECT_EQ(about.SiteLink()->Link(), published ? site.SiteUrl : LoadString(IDS_SITE_URL));
-        EXPECT_EQ(FromQt(Control<QLabel>(&about, 1032)->text()),
+        EXPECT_EQ(FromQt(Control<QLabel>(&about, AboutIds::kDonationAddress)->text()),
                   published ? site.DonateAddress : LoadString(IDS_DONATE_ADDRESS));
-        QTest::mouseClick(Control<QPushButton>(&about, 1022), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(&about, AboutIds::kDonate), Qt::LeftButton);
         EXPECT_EQ(ui->Links().back(), published ? site.PaypalUrl : LoadString(IDS_PAYPAL_URL));
     }
 }
 
 TEST_F(Dialogs, TheDonationPromptShowsItsTextsAndOpensTheDonationPage) {
     CDonateDlg donate(nullptr);
-    EXPECT_EQ(Control<QLabel>(&donate, 1033)->text(), ToQt(LoadString(IDS_SITE_URL_TEXT)));
+    EXPECT_EQ(Control<QLabel>(&donate, DonateIds::kSiteText)->text(),
+              ToQt(LoadString(IDS_SITE_URL_TEXT)));
     for (const char* text :
          {"You have just sent your 50th Quillo message!", "Your donations make it possible",
           "Great freeware like Quillo doesn't grow on trees!  It is the product of a lot of time "
@@ -296,7 +278,7 @@ TEST_F(Dialogs, TheDonationPromptShowsItsTextsAndOpensTheDonationPage) {
           "loans..."}) {
         EXPECT_TRUE(Texts(donate).contains(text)) << text;
     }
-    auto* button = Control<QPushButton>(&donate, 1031);
+    auto* button = Control<QPushButton>(&donate, DonateIds::kDonate);
     EXPECT_EQ(Plain(button->text()), "Click here to donate through Paypal");
     ui->SetOpenLinkResult(false);
     QTest::mouseClick(button, Qt::LeftButton);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/GuardedApplication.h"
+#include "ui/platform/GuardedApplication.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "ui/AddressBookFixture.h"
-#include "ui/ImportAbookDlg.h"
+#include "ui/addressbook/ImportAbookDlg.h"
 
 namespace {
 
@@ -25,9 +25,6 @@ protected:
         QStringList items;
         for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
         return items;
-    }
-    static void PressOk(QDialog& d) {
-        QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
     }
 };
 

@@ -8,18 +8,8 @@
 
 #include "support/CoreTestEnvironment.h"
 #include "support/TempDir.h"
-#include "ui/MainDlg.h"
-
-// A control of a window or dialog by its template id.
-template <class W = QWidget>
-W* Control(QWidget* window, int id) {
-    return window->findChild<W*>(QString::number(id));
-}
-
-// A caption as shown: the mnemonic marks are not part of the text.
-inline QString Plain(QString caption) {
-    return caption.remove(QLatin1Char('&'));
-}
+#include "ui/UiTestSupport.h"
+#include "ui/main/MainDlg.h"
 
 class MainWindowTest : public CoreTest {
 protected:

@@ -14,12 +14,15 @@
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
 #include "support/RecordingWorker.h"
-#include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
-#include "ui/OptionsDlg.h"
-#include "ui/PartPreviewLabel.h"
-#include "ui/AddressBookPanel.h"
+#include "ui/addressbook/AddressBookIds.h"
+#include "ui/addressbook/AddressBookPanel.h"
+#include "ui/dialogs/OptionsDlg.h"
+#include "ui/main/MainWindowIds.h"
+#include "ui/main/MessageEditor.h"
+#include "ui/main/PartPreviewLabel.h"
+#include "ui/platform/GuiText.h"
 
 using namespace std::chrono_literals;
 
@@ -81,37 +84,31 @@ protected:
 TEST_F(MainWindow, EveryControlSitsWhereTheTemplatePutsItAndEveryCaptionFits) {
     AppSettings().AddressBookStartup = CAppSettings::StartupOpen;
     CMainDlg& w = Open();
-    for (int id : {1002, 1007, 1004, 1005, 1001, 1008, 1, 1010, 1011, 1015, 1018, 1016, 1017}) {
-        EXPECT_NE(Control(&w, id), nullptr) << id;
+    using namespace MainWindowIds;
+    for (ControlName c :
+         {kTo, kFrom, kMessage, kAddressBook, kOptions, kAbout, kGo, PanelIds::kFrame,
+          PanelIds::kList, PanelIds::kNew, PanelIds::kEdit, PanelIds::kDelete, PanelIds::kSendTo}) {
+        EXPECT_EQ(ControlIdOf(Control(&w, c)), c.id) << c.name;
     }
     EXPECT_EQ(w.width(), CMainDlg::FullClientWidth());
     EXPECT_EQ(w.minimumSize(), w.maximumSize());  // not resizable
-
-    for (QPushButton* b : w.findChildren<QPushButton*>()) {
-        const int textWidth = b->fontMetrics().horizontalAdvance(Plain(b->text()));
-        EXPECT_LE(textWidth + 4, b->width()) << b->text().toStdString();
-    }
-    for (QLabel* l : w.findChildren<QLabel*>()) {
-        EXPECT_LE(l->fontMetrics().horizontalAdvance(Plain(l->text())), l->width())
-            << l->text().toStdString();
-    }
-    auto* frame = Control<QGroupBox>(&w, 1010);
-    EXPECT_LE(frame->fontMetrics().horizontalAdvance(frame->title()) + 16, frame->width());
+    ExpectCaptionsFit(w, 4);
 
     // Collapsed, the window ends just left of the panel's frame and right of everything else.
-    QTest::mouseClick(Control<QPushButton>(&w, 1005), Qt::LeftButton);
+    auto* frame = Control<QGroupBox>(&w, PanelIds::kFrame);
+    QTest::mouseClick(Control<QPushButton>(&w, kAddressBook), Qt::LeftButton);
     EXPECT_EQ(w.width(), CMainDlg::FullClientWidth() - 236);
     EXPECT_LE(w.width(), frame->x());
     EXPECT_GE(w.width(), frame->x() - 8);
     EXPECT_GT(w.width(), w.SendButton()->geometry().right());
     EXPECT_FALSE(w.AddressList()->isEnabled());
-    QTest::mouseClick(Control<QPushButton>(&w, 1005), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(&w, kAddressBook), Qt::LeftButton);
     EXPECT_EQ(w.width(), CMainDlg::FullClientWidth());
-    EXPECT_TRUE(Control(&w, 1017)->isEnabled());
+    EXPECT_TRUE(Control(&w, PanelIds::kSendTo)->isEnabled());
 
     // Closing twice narrows once.
-    w.ClosePanel();
-    w.ClosePanel();
+    w.Panel()->Close();
+    w.Panel()->Close();
     EXPECT_EQ(w.width(), CMainDlg::FullClientWidth() - 236);
     EXPECT_EQ(AppSettings().PanelClosed, 1);
 }
@@ -121,9 +118,10 @@ TEST_F(MainWindow, AltAndAnUnderlinedLetterReachEveryControl) {
     CMainDlg& w = Open();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    for (auto [key, id] : {std::pair{Qt::Key_T, 1002}, {Qt::Key_R, 1007}}) {
+    for (auto [key, field] :
+         {std::pair{Qt::Key_T, MainWindowIds::kTo}, {Qt::Key_R, MainWindowIds::kFrom}}) {
         QTest::keyClick(&w, key, Qt::AltModifier);
-        EXPECT_TRUE(Control(&w, id)->hasFocus()) << id;
+        EXPECT_TRUE(Control(&w, field)->hasFocus()) << field.name;
     }
     // A button's letter presses it: "Address Book" closes the panel.
     const int wide = w.width();
@@ -506,7 +504,7 @@ TEST_F(MainWindow, UnsendableCharactersAreShownAndReplacedOnRequest) {
         QString::fromUtf8("7 characters cannot be sent: И в а н \u2009 \u2192 \U0001F600\n")))
         << readOut->toolTip().toStdString();
 
-    const std::unique_ptr<QMenu> menu(w.CreateMessageMenu({}));
+    const std::unique_ptr<QMenu> menu(w.Editor()->CreateMenu({}));
     QAction* replace = menu->actions().back();
     EXPECT_EQ(replace->text(), "Replace unsendable characters");
     ASSERT_TRUE(replace->isEnabled());
@@ -519,8 +517,9 @@ TEST_F(MainWindow, UnsendableCharactersAreShownAndReplacedOnRequest) {
               QString::fromUtf8("1\u2009000 \u2192 ok \U0001F600"));
 
     // Nothing left to replace: the item stays but cannot be chosen. The widest read-out fits.
-    w.MessageField()->setPlainText(QString(2498, QLatin1Char('x')) + QString::fromUtf8("\U0001F600"));
-    const std::unique_ptr<QMenu> again(w.CreateMessageMenu({}));
+    w.MessageField()->setPlainText(QString(2498, QLatin1Char('x')) +
+                                   QString::fromUtf8("\U0001F600"));
+    const std::unique_ptr<QMenu> again(w.Editor()->CreateMenu({}));
     EXPECT_FALSE(again->actions().back()->isEnabled());
     w.ToField()->setEditText("5551234567, 5551234568");
     EXPECT_LE(readOut->fontMetrics().horizontalAdvance(readOut->text()), readOut->width())

@@ -15,11 +15,12 @@
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
 #include "support/InProcessLab.h"
-#include "ui/DonateDlg.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
-#include "ui/NewVersionDlg.h"
-#include "ui/QtUiServices.h"
+#include "ui/dialogs/DialogIds.h"
+#include "ui/dialogs/DonateDlg.h"
+#include "ui/dialogs/NewVersionDlg.h"
+#include "ui/platform/QtUiServices.h"
 
 using namespace std::chrono_literals;
 
@@ -148,10 +149,10 @@ TEST_F(SendEndToEnd, TheFiftiethMessageBringsUpTheDonationPromptWithTheSiteValue
     AppSettings().MessageCount = 49;
     std::string siteText, opened;
     ModalDriver<CDonateDlg> prompt([&](CDonateDlg& d) {
-        siteText = d.findChild<QLabel*>("1033")->text().toStdString();
-        QTest::mouseClick(d.findChild<QPushButton*>("1031"), Qt::LeftButton);
+        siteText = Control<QLabel>(&d, DonateIds::kSiteText)->text().toStdString();
+        QTest::mouseClick(Control<QPushButton>(&d, DonateIds::kDonate), Qt::LeftButton);
         opened = ui->Links().empty() ? std::string() : ui->Links().back();
-        QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
+        PressOk(d);
     });
     Open();
     EXPECT_EQ(SendAndWait("5551230007", "Hello"), "Your message was sent!");

@@ -1,0 +1,272 @@
+#include "ui/main/MainDlg.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/SendCommand.h"
+#include "base/PostToTarget.h"
+#include "base/UiServices.h"
+#include "contacts/AddressBookLookup.h"
+#include "delivery/QueueThread.h"
+#include "storage/AppSettings.h"
+#include "storage/Settings.h"
+#include "ui/addressbook/PanelControls.h"
+#include "ui/dialogs/AboutDlg.h"
+#include "ui/dialogs/DonateDlg.h"
+#include "ui/dialogs/NewVersionDlg.h"
+#include "ui/main/MainWindowIds.h"
+#include "ui/main/MessageEditor.h"
+#include "ui/main/PartPreviewLabel.h"
+#include "ui/main/SenderField.h"
+#include "ui/platform/AppIcon.h"
+#include "ui/platform/DialogUnits.h"
+#include "ui/platform/GuiText.h"
+#include "ui/platform/WindowSeat.h"
+
+namespace {
+
+// The dialog template's size in dialog units.
+constexpr int kDialogWidthDlu = 331;
+constexpr int kDialogHeightDlu = 199;
+
+const QString kGoCaption = QStringLiteral("Go !");
+const QString kSendingCaption = QStringLiteral("Sending...");
+
+bool IsEnterKey(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// The windows of their own, each modal over this one.
+template <class D>
+void RunModal(QWidget* owner) {
+    D dialog(owner);
+    dialog.exec();
+}
+
+}  // namespace
+
+int CMainDlg::FullClientWidth() {
+    return DluToPixelsX(kDialogWidthDlu);
+}
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), CDialogLayout(this) {
+    NameControl(this, MainWindowIds::kWindow);
+    // A fixed-size top-level window with a system menu and a minimise box, in the task bar.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Quillo"));
+    setFont(DialogFont());
+    m_endpoint = MakeWindowEndpoint(this, [this](Message& m) { return OnAppMessage(m); });
+    setFixedSize(FullClientWidth(), DluToPixelsY(kDialogHeightDlu));
+    CreateFields();
+    CreatePanel();
+    OnInitDialog();
+}
+
+CMainDlg::~CMainDlg() {
+    // Closed before saving: the save may show a message box, whose event loop must not hand
+    // worker messages to a window being taken apart.
+    m_endpoint->Close();
+    if (MainWindowEndpoint() == m_endpoint)
+        RegisterMainWindow(nullptr);
+    SaveSettings();
+}
+
+// The left-hand controls in the template's order, which is also the tab order.
+void CMainDlg::CreateFields() {
+    using namespace MainWindowIds;
+    QLabel* toLabel = AddText(QStringLiteral("&To :"), QRect(8, 10, 19, 12), Qt::AlignRight);
+    m_to = Place(new CPopupComboBox(this), kTo, QRect(32, 8, 135, 12));
+    m_recipients = new CRecipientField(m_to);
+    QLabel* fromLabel = AddText(QStringLiteral("F&rom :"), QRect(6, 27, 21, 12), Qt::AlignRight);
+    m_from = Place(new CPopupComboBox(this), kFrom, QRect(32, 25, 135, 12));
+    m_message = Place(new QPlainTextEdit(this), kMessage, QRect(6, 43, 160, 121));
+    m_addressBookButton =
+        AddButton(QStringLiteral("&Address Book"), kAddressBook, QRect(6, 168, 51, 18));
+    QPushButton* options = AddButton(QStringLiteral("&Options"), kOptions, QRect(59, 168, 34, 18));
+    QPushButton* about = AddButton(QStringLiteral("A&bout "), kAbout, QRect(95, 168, 28, 18));
+    m_send = AddButton(kGoCaption, kGo, QRect(125, 168, 41, 18));
+    AddText(QStringLiteral("Quillo by Quillo Software"), QRect(41, 187, 95, 9), Qt::AlignHCenter)
+        ->setEnabled(false);
+    // In the room right of the caption, clear of the panel whether it is open or not.
+    m_preview = Place(new CPartPreviewLabel(this), {}, QRect(131, 187, 36, 9));
+
+    // Alt and the underlined letter reach every control; the texts stay the program's own.
+    toLabel->setBuddy(m_to);
+    fromLabel->setBuddy(m_from);
+    m_to->setAccessibleName(QStringLiteral("To"));
+    m_from->setAccessibleName(QStringLiteral("From"));
+    m_message->setAccessibleName(QStringLiteral("Message"));
+    m_send->setDefault(true);
+    m_sender = new CSenderField(m_from, this);
+    m_editor = new CMessageEditor({m_message, m_preview, m_to, m_from}, this);
+    Connect(options, about);
+}
+
+void CMainDlg::CreatePanel() {
+    const AddressBookControls controls =
+        PlacePanelControls(this, m_to, m_recipients->Completion(), m_addressBookButton);
+    m_list = controls.list;
+    m_panel = new CAddressBookPanel(this, controls);
+    connect(m_panel, &CAddressBookPanel::Refreshed, m_editor, &CMessageEditor::ForgetAddressBook);
+}
+
+void CMainDlg::Connect(QPushButton* options, QPushButton* about) {
+    // Enter is the send command's to interpret (the option "Send Message When <Enter> is
+    // Pressed"); Escape never closes this window. The From field's leaving is heard here too.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_to, m_to->lineEdit(), m_from,
+                                                      m_from->lineEdit(), m_send}) {
+        w->installEventFilter(this);
+    }
+    connect(m_editor, &CMessageEditor::enterPressed, this, &CMainDlg::OnEnterKey);
+    connect(m_send, &QPushButton::clicked, this, &CMainDlg::OnSend);
+    connect(options, &QPushButton::clicked, m_sender, &CSenderField::OpenOptions);
+    connect(about, &QPushButton::clicked, this, [this] { RunModal<CAboutDlg>(this); });
+}
+
+void CMainDlg::OnInitDialog() {
+    CAppSettings& s = AppSettings();
+    RegisterMainWindow(m_endpoint);
+    setWindowIcon(AppIcon());
+
+    // The stored position, applied before the window first shows.
+    move(s.WindowX, s.WindowY);
+    m_panel->ApplyStartup();
+    m_recipients->AttachCompletion();  // after this window's own key filter
+    m_recipients->Fill();
+    m_sender->Fill();
+    m_panel->Refresh();
+    m_sender->SelectInitial();
+
+    PostToTarget(PostTarget::CoreThread, WM_APP_SITE_INFO);
+    m_to->setFocus();
+}
+
+void CMainDlg::OnSend() {
+    const std::string to = FromQt(m_to->currentText());
+    const std::string from = FromQt(m_from->currentText());
+    const std::string message = m_editor->Text();
+
+    if (std::string problem = ValidateSendTexts(to, from, message); !problem.empty()) {
+        ShowMessageBox(problem);
+        return;
+    }
+    CAppSettings& s = AppSettings();
+    UpdateRecentLists(s, to, from);
+    m_recipients->Fill();
+
+    ResolvedRecipients resolved = ResolveRecipients(s.AddressBook, to);
+    if (!resolved.error.empty()) {
+        ShowMessageBox(resolved.error);
+        return;
+    }
+    if (resolved.numbers.empty()) {
+        // Only blanks and commas: say so rather than doing nothing.
+        ShowMessageBox(ValidateSendTexts({}, from, message));
+        return;
+    }
+
+    m_send->setEnabled(false);
+    m_send->setText(kSendingCaption);
+    QueueBatch(BuildSendJobs(resolved.numbers, from, message, s));
+}
+
+void CMainDlg::OnSendResults(const SendFailureList& failures) {
+    m_send->setEnabled(true);
+    m_send->setText(kGoCaption);
+    const SendReport report = MakeSendReport(failures, AppSettings().AddressBook);
+    ShowMessageBox(report.text, MbButtons::Ok, report.icon);
+    if (report.allSent) {
+        m_message->clear();
+        m_message->setFocus();
+    }
+}
+
+void CMainDlg::OnCarrierFound(const std::string& number, std::int32_t carrier) {
+    SetCarrierForNumber(AppSettings().AddressBook, number, carrier);
+    m_editor->ForgetAddressBook();
+}
+
+std::intptr_t CMainDlg::OnAppMessage(Message& message) {
+    switch (message.id) {
+        case WM_APP_SEND_REPORT:
+            if (auto* failures = message.Get<SendFailureList>())
+                OnSendResults(*failures);
+            break;
+        case WM_APP_CARRIER_FOUND:
+            if (auto* number = message.Get<std::string>())
+                OnCarrierFound(*number, static_cast<std::int32_t>(message.lParam));
+            break;
+        case WM_APP_FIFTIETH_MESSAGE:
+            RunModal<CDonateDlg>(this);
+            break;
+        case WM_APP_NEW_VERSION:
+            RunModal<CNewVersionDlg>(this);
+            break;
+        case WM_APP_SHUTDOWN:
+            reject();
+            break;
+        default:
+            break;  // no handler: the message and its payload are dropped
+    }
+    return 1;
+}
+
+void CMainDlg::OnEnterKey() {
+    // While a batch is out the default button is disabled, and Enter does nothing.
+    if (!m_send->isEnabled())
+        return;
+    if (AppSettings().SendOnEnter == 0) {
+        m_message->setFocus();
+        return;
+    }
+    OnSend();
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(event))) {
+        OnEnterKey();
+        return true;
+    }
+    if (event->type() == QEvent::FocusOut && (watched == m_from || watched == m_from->lineEdit()))
+        m_sender->OnFocusOut(*static_cast<QFocusEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        // Escape never closes the main window; the position is noted as on any Cancel.
+        StoreWindowPosition();
+        event->accept();
+        return;
+    }
+    // The window manager's window menu is not ours to extend on X11, so the About dialog is
+    // reached from the "About " button and F1 only.
+    if (event->key() == Qt::Key_F1) {
+        RunModal<CAboutDlg>(this);
+        return;
+    }
+    if (IsEnterKey(event)) {
+        OnEnterKey();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CMainDlg::StoreWindowPosition() {
+    // A window dragged partly off the top or left edge keeps the position stored before.
+    const QPoint topLeft = frameGeometry().topLeft();
+    if (topLeft.x() >= 0 && topLeft.y() >= 0) {
+        AppSettings().WindowX = topLeft.x();
+        AppSettings().WindowY = topLeft.y();
+    }
+}
+
+void CMainDlg::reject() {
+    StoreWindowPosition();
+    QDialog::reject();
+}

@@ -1,0 +1,109 @@
+#include "ui/platform/QtUiServices.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+#include "ui/platform/GuiText.h"
+
+namespace {
+
+// Message boxes belong to the active window, as the program's dialogs own theirs.
+QWidget* ActiveWindow() {
+    return QApplication::activeWindow();
+}
+
+// "Text (*.csv)|*.csv|All Files (*.*)|*.*||" as the file dialog takes it: the descriptions
+// joined by ";;" (each names its patterns in parentheses). A filter without "|" is kept.
+QString DialogFilter(const std::string& filter) {
+    if (filter.find('|') == std::string::npos)
+        return ToQt(filter);
+    const QStringList parts = ToQt(filter).split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (!parts[i].isEmpty())
+            descriptions << parts[i];
+    }
+    return descriptions.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) {
+    QMessageBox box(ActiveWindow());
+    box.setWindowTitle(QStringLiteral("Quillo"));
+    box.setText(ToQt(text));
+    switch (icon) {
+        case MbIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MbIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MbIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MbIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MbIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+    }
+    switch (buttons) {
+        case MbButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MbButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MbButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Ok:
+            return MbResult::Ok;
+        case QMessageBox::Yes:
+            return MbResult::Yes;
+        case QMessageBox::No:
+            return MbResult::No;
+        default:
+            return buttons == MbButtons::YesNo ? MbResult::No : MbResult::Cancel;
+    }
+}
+
+std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::string& filter) {
+    QString file =
+        QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), DialogFilter(filter));
+    if (file.isEmpty())
+        return std::nullopt;
+    return std::filesystem::path(file.toStdString());
+}
+
+bool QtUiServices::OpenLink(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl::fromUserInput(ToQt(url)));
+}
+
+void QtUiServices::Beep() {
+    QApplication::beep();
+}
+
+bool QtUiServices::StartProcess(const std::filesystem::path& program,
+                                const std::vector<std::string>& arguments,
+                                const std::filesystem::path& directory) {
+    QProcess process;
+    process.setProgram(QString::fromStdString(program.string()));
+    QStringList args;
+    for (const auto& a : arguments) args << ToQt(a);
+    process.setArguments(args);
+    process.setWorkingDirectory(QString::fromStdString(directory.string()));
+    // The started program carries on alone, in a process group of its own.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    return process.startDetached();
+}
