@@ -19,8 +19,10 @@ int main(int argc, char* argv[]) {
     InstallUiServices(std::make_shared<QtUiServices>());
     CShutdownSignals shutdownSignals;
 
-    CMessengerApp app([] {
+    CMessengerApp app([&shutdownSignals] {
         auto dialog = std::make_unique<CMainDlg>();
+        QObject::connect(&shutdownSignals, &CShutdownSignals::closeRequested, dialog.get(),
+                         &CMainDlg::reject);
         dialog->exec();
     });
     app.InitInstance();

@@ -8,9 +8,6 @@
 #include <QSocketNotifier>
 #include <csignal>
 
-#include "base/MessageIds.h"
-#include "base/PostToTarget.h"
-
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -57,5 +54,5 @@ void CShutdownSignals::OnSignal() {
 }
 
 void CShutdownSignals::CloseMainWindow() {
-    PostToTarget(PostTarget::MainWindow, WM_APP_SHUTDOWN);
+    emit closeRequested();
 }

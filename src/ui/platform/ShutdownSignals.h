@@ -17,6 +17,10 @@ public:
     // Hooks the pipe and the session manager into the running application.
     explicit CShutdownSignals(QObject* parent = nullptr);
 
+signals:
+    // Connected by whoever opens the main window, to the window's Cancel.
+    void closeRequested();
+
 private:
     void OnSignal();
     void CloseMainWindow();
