@@ -1,5 +1,6 @@
 #include "history/HistoryStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -38,6 +39,21 @@ std::string PageSql(bool search, bool failuresOnly) {
     return sql + " LIMIT ?2";
 }
 
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The code page at the edge. Most texts are plain ASCII, the same in both, and a page holds
+// hundreds of them: they skip the converter.
+std::string ToUtf8(std::string_view text) {
+    return IsAscii(text) ? std::string(text) : Cp1252ToUtf8(text);
+}
+
+std::string FromUtf8(std::string text) {
+    return IsAscii(text) ? text : Utf8ToCp1252(text);
+}
+
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -72,8 +88,7 @@ std::vector<HistoryRecipient> FoldParts(const std::vector<HistoryPart>& parts) {
 
 std::string People(const std::vector<HistoryRecipient>& recipients) {
     std::string people;
-    for (const HistoryRecipient& r : recipients)
-        people += Cp1252ToUtf8(r.name) + " " + r.number + " ";
+    for (const HistoryRecipient& r : recipients) people += ToUtf8(r.name) + " " + r.number + " ";
     return people;
 }
 
@@ -262,11 +277,11 @@ std::int64_t CHistoryStore::InsertBatch(const HistoryBatchRecord& batch) {
     for (const HistoryRecipient& r : recipients) failed += r.Failed() ? 1 : 0;
     CSqliteTransaction transaction(*m_db);
     m_statements->insertBatch.Bind(1, batch.sentAt)
-        .Bind(2, Cp1252ToUtf8(batch.route))
+        .Bind(2, ToUtf8(batch.route))
         .Bind(3, batch.messageUtf8)
-        .Bind(4, Cp1252ToUtf8(batch.senderName))
-        .Bind(5, Cp1252ToUtf8(batch.replyNumber))
-        .Bind(6, Cp1252ToUtf8(batch.replyEmail))
+        .Bind(4, ToUtf8(batch.senderName))
+        .Bind(5, ToUtf8(batch.replyNumber))
+        .Bind(6, ToUtf8(batch.replyEmail))
         .Bind(7, failed)
         .Run();
     const std::int64_t batchId = m_db->LastInsertRowId();
@@ -274,12 +289,12 @@ std::int64_t CHistoryStore::InsertBatch(const HistoryBatchRecord& batch) {
     std::map<std::string, std::int64_t> recipientIds;
     for (const HistoryRecipient& r : recipients) {
         insert.Bind(1, batchId)
-            .Bind(2, Cp1252ToUtf8(r.name))
-            .Bind(3, Cp1252ToUtf8(r.number))
-            .Bind(4, Cp1252ToUtf8(r.carrier))
+            .Bind(2, ToUtf8(r.name))
+            .Bind(3, ToUtf8(r.number))
+            .Bind(4, ToUtf8(r.carrier))
             .Bind(5, r.parts)
             .Bind(6, r.result)
-            .Bind(7, Cp1252ToUtf8(r.resultText))
+            .Bind(7, ToUtf8(r.resultText))
             .BindOptional(8, r.messageId)
             .Run();
         recipientIds[r.number] = m_db->LastInsertRowId();
@@ -287,7 +302,7 @@ std::int64_t CHistoryStore::InsertBatch(const HistoryBatchRecord& batch) {
     CSqliteStatement& reference = m_statements->insertReference;
     for (const HistoryPart& part : batch.parts) {
         if (part.messageId)
-            reference.Bind(1, Cp1252ToUtf8(batch.route))
+            reference.Bind(1, ToUtf8(batch.route))
                 .Bind(2, *part.messageId)
                 .Bind(3, recipientIds[part.number])
                 .Run();
@@ -307,7 +322,7 @@ bool CHistoryStore::UpdateDelivery(const std::string& route, const std::string& 
     int changed = 0;
     const bool ok = Guard("record a delivery report", [&] {
         CSqliteTransaction transaction(*m_db);
-        m_statements->updateDelivery.Bind(1, Cp1252ToUtf8(route))
+        m_statements->updateDelivery.Bind(1, ToUtf8(route))
             .Bind(2, messageId)
             .Bind(3, static_cast<std::int64_t>(state))
             .Bind(4, at)
@@ -350,12 +365,12 @@ std::vector<HistoryRecipient> CHistoryStore::ReadRecipients(std::int64_t batchId
     while (read.Step()) {
         HistoryRecipient r;
         r.id = read.Int(0);
-        r.name = Utf8ToCp1252(read.Text(1));
-        r.number = Utf8ToCp1252(read.Text(2));
-        r.carrier = Utf8ToCp1252(read.Text(3));
+        r.name = FromUtf8(read.Text(1));
+        r.number = FromUtf8(read.Text(2));
+        r.carrier = FromUtf8(read.Text(3));
         r.parts = static_cast<std::int32_t>(read.Int(4));
         r.result = static_cast<std::int32_t>(read.Int(5));
-        r.resultText = Utf8ToCp1252(read.Text(6));
+        r.resultText = FromUtf8(read.Text(6));
         if (!read.IsNull(7))
             r.messageId = read.Text(7);
         r.state = static_cast<DeliveryState>(read.Int(8));
@@ -379,7 +394,7 @@ std::vector<HistoryBatch> CHistoryStore::Page(const HistoryQuery& query) {
             HistoryBatch batch;
             batch.id = read.Int(0);
             batch.sentAt = read.Int(1);
-            batch.route = Utf8ToCp1252(read.Text(2));
+            batch.route = FromUtf8(read.Text(2));
             batch.firstLineUtf8 = FirstLine(read.Text(3));
             page.push_back(std::move(batch));
         }
