@@ -1,6 +1,7 @@
 #include "history/HistorySearch.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -10,6 +11,14 @@ bool IsPhonePunctuation(char c) {
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Punctuation alone makes no word in the index, and an empty term would match nothing.
+bool HasWordCharacter(std::string_view word) {
+    return std::any_of(word.begin(), word.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x80 || std::isalnum(byte);
+    });
 }
 
 // A quoted FTS5 string is taken literally, so no character of the search is syntax.
@@ -45,9 +54,9 @@ std::string HistoryMatchExpression(std::string_view search) {
         while (at < search.size() && IsSpace(search[at])) ++at;
         std::size_t end = at;
         while (end < search.size() && !IsSpace(search[end])) ++end;
-        if (end > at)
-            expression +=
-                (expression.empty() ? "" : " AND ") + PrefixTerm(search.substr(at, end - at));
+        const std::string_view word = search.substr(at, end - at);
+        if (HasWordCharacter(word))
+            expression += (expression.empty() ? "" : " AND ") + PrefixTerm(word);
         at = end;
     }
     return expression;

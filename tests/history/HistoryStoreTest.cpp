@@ -102,7 +102,8 @@ TEST_F(HistoryTest, SearchIgnoresCaseAndAccentsAndFindsNamesNumbersAndBeginnings
         {"(555) 123-45", {"cafe"}},
         {"5553334444", {"both"}},
         {"555", {"both", "jose", "cafe"}},
-        {"\"", {}},
+        {"meet !!!", {"both", "cafe"}},
+        {"\"", {"both", "jose", "cafe"}},
         {"zebra", {}},
     };
     for (const auto& c : cases) {
