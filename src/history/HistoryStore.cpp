@@ -193,8 +193,15 @@ HistoryStatus CHistoryStore::OpenDatabase() {
         return Fail(HistoryStatus::NewerVersion, "written by a newer version of the program");
     }
     m_statements = std::make_unique<Statements>(*m_db);
-    if (!m_options.reader)
-        RemoveExpired();
+    try {
+        if (!m_options.reader)
+            RemoveExpired();
+    } catch (const CSqliteError& error) {
+        if (error.IsDamage())
+            throw;
+        // A full disk keeps the old batches a while longer; the history still opens.
+        std::fprintf(stderr, "history: cannot remove old batches: %s\n", error.what());
+    }
     return m_options.keepDays == 0 ? HistoryStatus::Off : HistoryStatus::Ready;
 }
 
@@ -218,7 +225,7 @@ void CHistoryStore::RemoveExpired() {
         return;
     if (m_options.keepDays == 0) {
         if (m_db->QueryInt("SELECT EXISTS(SELECT 1 FROM batch)") != 0)
-            ClearAll();
+            Clear();
         return;
     }
     auto remove = m_db->Prepare("DELETE FROM batch WHERE sent_at < ?1");
@@ -241,6 +248,7 @@ HistoryStatus CHistoryStore::Restart(const std::string& why) {
     } catch (const CSqliteError& error) {
         return Fail(HistoryStatus::CannotOpen, error.what());
     }
+    ++m_restarts;
     m_status = HistoryStatus::Restarted;
     m_notice = HistoryNotice{HistoryStatus::Restarted, aside, why};
     return m_status;
@@ -267,7 +275,11 @@ std::int64_t CHistoryStore::RecordBatch(const HistoryBatchRecord& batch) {
     if (m_status == HistoryStatus::Off || batch.parts.empty())
         return 0;
     std::int64_t id = 0;
-    Guard("record a batch", [&] { id = InsertBatch(batch); });
+    const auto record = [&] { id = InsertBatch(batch); };
+    // Damage found on the way started a fresh file: the batch goes there.
+    const int restarts = m_restarts;
+    if (!Guard("record a batch", record) && m_restarts != restarts)
+        Guard("record a batch", record);
     return id;
 }
 
@@ -343,19 +355,21 @@ bool CHistoryStore::DeleteBatches(const std::vector<std::int64_t>& ids) {
 }
 
 bool CHistoryStore::ClearAll() {
-    return Guard("clear the history", [&] {
-        {
-            CSqliteTransaction transaction(*m_db);
-            m_db->Exec(
-                "DELETE FROM message_ref; DELETE FROM recipient; DELETE FROM batch;"
-                // Merging drops the deleted messages' words from the index's segments too.
-                "INSERT INTO batch_words(batch_words) VALUES ('optimize');");
-            transaction.Commit();
-        }
-        // secure_delete zeroed the freed pages; VACUUM rebuilds the file without them, and the
-        // checkpoint empties the journal, which still holds the old pages.
-        m_db->Exec("VACUUM; PRAGMA wal_checkpoint(TRUNCATE)");
-    });
+    return Guard("clear the history", [&] { Clear(); });
+}
+
+void CHistoryStore::Clear() {
+    {
+        CSqliteTransaction transaction(*m_db);
+        m_db->Exec(
+            "DELETE FROM message_ref; DELETE FROM recipient; DELETE FROM batch;"
+            // Merging drops the deleted messages' words from the index's segments too.
+            "INSERT INTO batch_words(batch_words) VALUES ('optimize');");
+        transaction.Commit();
+    }
+    // secure_delete zeroed the freed pages; VACUUM rebuilds the file without them, and the
+    // checkpoint empties the journal, which still holds the old pages.
+    m_db->Exec("VACUUM; PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 std::vector<HistoryRecipient> CHistoryStore::ReadRecipients(std::int64_t batchId) {

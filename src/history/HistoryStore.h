@@ -83,6 +83,7 @@ private:
     HistoryStatus OpenDatabase();
     void Configure();
     void RemoveExpired();
+    void Clear();
     HistoryStatus Restart(const std::string& why);
     HistoryStatus Fail(HistoryStatus status, std::string detail);
     // Runs one store operation; a failure is reported and handled by its kind.
@@ -95,6 +96,7 @@ private:
     HistoryOptions m_options;
     HistoryStatus m_status = HistoryStatus::CannotOpen;
     std::optional<HistoryNotice> m_notice;
+    int m_restarts = 0;
     // Declared before the database: the lock's descriptor must close after SQLite's own, or
     // closing it would drop SQLite's POSIX locks on the same file.
     std::unique_ptr<CHistoryFileLock> m_lock;

@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
+#include <functional>
 #include <mutex>
 
 #include "HistoryFixture.h"
 #include "history/HistoryWriter.h"
 #include "history/SqliteDatabase.h"
+#include "history/SqliteStatement.h"
 
 namespace {
 
@@ -19,10 +21,19 @@ HistoryBatchRecord Small(const std::string& text) {
     return Batch(text, {Part("5550000001", "Ann")});
 }
 
-// Overwrites every page after the first with garbage: the header still reads, the tables do not.
-void DamagePages(const fs::path& file) {
+// Overwrites the pages of one table with garbage: the file opens, that table does not read.
+void DamageTable(const fs::path& file, const std::string& table) {
+    std::vector<std::int64_t> pages;
+    {
+        CSqliteDatabase db(file, CSqliteDatabase::Mode::ReadOnly);
+        CSqliteStatement query = db.Prepare("SELECT pageno FROM dbstat WHERE name = ?1");
+        query.Bind(1, std::string_view(table));
+        while (query.Step()) pages.push_back(query.Int(0));
+    }
+    ASSERT_FALSE(pages.empty());
     std::string bytes = ReadFileBytes(file);
-    for (std::size_t at = 4096; at < bytes.size(); ++at) bytes[at] = static_cast<char>(0xA5);
+    for (std::int64_t page : pages)
+        std::fill_n(bytes.begin() + (page - 1) * 4096, 4096, static_cast<char>(0xA5));
     WriteFileBytes(file, bytes);
 }
 
@@ -39,19 +50,33 @@ TEST_F(HistoryTest, AFileThatIsNotADatabaseIsMovedAsideAndAFreshOneStarted) {
     EXPECT_EQ(store.Page({}).size(), 1u);
 }
 
-TEST_F(HistoryTest, DamageFoundWhileReadingRestartsTheFileAndLaterWritesGoOn) {
-    ASSERT_EQ(Open(), HistoryStatus::Ready);
-    for (int i = 0; i < 50; ++i) store.RecordBatch(Small("batch " + std::to_string(i)));
-    store.Close();
-    DamagePages(File());
-    Open();
-    store.Page({});  // finds the damage, if the open did not
-    const std::optional<HistoryNotice> notice = store.TakeNotice();
-    ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->status, HistoryStatus::Restarted);
-    EXPECT_TRUE(fs::exists(notice->movedAside));
-    EXPECT_GT(store.RecordBatch(Small("after")), 0);
-    EXPECT_EQ(store.Page({}).size(), 1u);
+TEST_F(HistoryTest, DamageFoundInUseRestartsTheFileAndTheBatchAtHandIsKept) {
+    const struct {
+        std::function<void(CHistoryStore&)> use;
+        bool recordsAfter;
+    } cases[] = {
+        {[](CHistoryStore& s) { s.Page({}); }, false},
+        {[](CHistoryStore& s) { s.RecordBatch(Small("after")); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.recordsAfter);
+        ASSERT_EQ(Open(), HistoryStatus::Ready);
+        for (int i = 0; i < 50; ++i) store.RecordBatch(Small("batch " + std::to_string(i)));
+        store.Close();
+        DamageTable(File(), "recipient");
+        ASSERT_EQ(Open(), HistoryStatus::Ready);
+        c.use(store);
+        const std::optional<HistoryNotice> notice = store.TakeNotice();
+        ASSERT_TRUE(notice);
+        EXPECT_EQ(notice->status, HistoryStatus::Restarted);
+        EXPECT_TRUE(fs::exists(notice->movedAside));
+        if (!c.recordsAfter) {
+            EXPECT_GT(store.RecordBatch(Small("after")), 0);
+        }
+        const std::vector<HistoryBatch> page = store.Page({});
+        ASSERT_EQ(page.size(), 1u);
+        EXPECT_EQ(page[0].firstLineUtf8, "after");
+    }
 }
 
 TEST_F(HistoryTest, AFileOfANewerVersionIsLeftUntouched) {
