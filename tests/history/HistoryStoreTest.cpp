@@ -9,6 +9,7 @@
 #include "HistoryFixture.h"
 #include "history/HistorySchema.h"
 #include "history/SqliteDatabase.h"
+#include "history/SqliteStatement.h"
 
 namespace {
 
@@ -16,11 +17,22 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
+std::string SchemaOf(CSqliteDatabase& db) {
+    std::string schema;
+    CSqliteStatement query = db.Prepare("SELECT sql FROM sqlite_master ORDER BY name");
+    while (query.Step()) schema += query.Text(0) + ";\n";
+    return schema;
+}
+
 TEST_F(HistoryTest, AVersion1FileOpensWithItsBatchesAndIsUpgraded) {
     {
         CSqliteDatabase old(File(), CSqliteDatabase::Mode::ReadWrite);
         old.Exec(ReadFileBytes(QUILLO_HISTORY_VERSION1));
         ASSERT_EQ(HistorySchemaVersion(old), 1);
+        // The released first migration must still make exactly that file's schema.
+        CSqliteDatabase fresh(dir / "fresh.db", CSqliteDatabase::Mode::ReadWrite);
+        MigrateHistory(fresh, 1);
+        EXPECT_EQ(SchemaOf(fresh), SchemaOf(old));
     }
     ASSERT_EQ(Open(), HistoryStatus::Ready);
     const std::vector<HistoryBatch> page = store.Page({});
