@@ -47,13 +47,13 @@ std::string UtcStamp() {
 }  // namespace
 
 fs::path MoveDamagedAside(const fs::path& file) {
+    std::error_code error;
     fs::path aside = file;
     aside += ".damaged-" + UtcStamp();
-    for (int n = 2; fs::exists(aside); ++n) {
+    for (int n = 2; fs::exists(aside, error); ++n) {
         aside = file;
         aside += ".damaged-" + UtcStamp() + "-" + std::to_string(n);
     }
-    std::error_code error;
     fs::rename(file, aside, error);
     if (error)
         return {};

@@ -162,7 +162,8 @@ HistoryStatus CHistoryStore::Open(const fs::path& file, const HistoryOptions& op
     m_file = file;
     m_options = options;
     m_notice.reset();
-    if (options.keepDays == 0 && !fs::exists(file))
+    std::error_code missing;
+    if (options.keepDays == 0 && !fs::exists(file, missing))
         return m_status = HistoryStatus::Off;  // nothing kept, nothing to create
     if (!options.reader) {
         m_lock = std::make_unique<CHistoryFileLock>(file);
