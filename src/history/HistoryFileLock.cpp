@@ -12,14 +12,14 @@
 
 namespace fs = std::filesystem;
 
-CHistoryFileLock::CHistoryFileLock(const fs::path& file) {
-    m_fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+CHistoryFileLock::CHistoryFileLock(const fs::path& database) {
+    fs::path lock = database;
+    lock += ".lock";
+    m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (m_fd < 0) {
         m_error = std::strerror(errno);
         return;
     }
-    // An older file made with a wider mode is narrowed too: it holds private messages.
-    ::fchmod(m_fd, S_IRUSR | S_IWUSR);
     if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
         m_state = State::Held;
     } else {
@@ -31,6 +31,16 @@ CHistoryFileLock::CHistoryFileLock(const fs::path& file) {
 CHistoryFileLock::~CHistoryFileLock() {
     if (m_fd >= 0)
         ::close(m_fd);
+}
+
+bool CreatePrivately(const fs::path& file) {
+    // O_EXCL: an existing file is never opened here, as closing that descriptor would drop the
+    // locks a reader of this process holds on it.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd >= 0)
+        return ::close(fd) == 0;
+    // An older file made with a wider mode is narrowed too: it holds private messages.
+    return errno == EEXIST && ::chmod(file.c_str(), S_IRUSR | S_IWUSR) == 0;
 }
 
 namespace {

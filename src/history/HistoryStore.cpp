@@ -1,8 +1,10 @@
 #include "history/HistoryStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -171,6 +173,8 @@ HistoryStatus CHistoryStore::Open(const fs::path& file, const HistoryOptions& op
             return Fail(HistoryStatus::Locked, "in use by another running copy");
         if (m_lock->state() == CHistoryFileLock::State::Failed)
             return Fail(HistoryStatus::CannotOpen, m_lock->error());
+        if (!CreatePrivately(file))
+            return Fail(HistoryStatus::CannotOpen, std::strerror(errno));
     }
     try {
         return m_status = OpenDatabase();
@@ -236,15 +240,15 @@ void CHistoryStore::RemoveExpired() {
 }
 
 HistoryStatus CHistoryStore::Restart(const std::string& why) {
-    Close();
+    m_statements.reset();
+    m_db.reset();  // the lock stays held: no other copy may start on the fresh file
     std::fprintf(stderr, "history: %s is damaged (%s)\n", m_file.c_str(), why.c_str());
     const fs::path aside = MoveDamagedAside(m_file);
     if (aside.empty())
         return Fail(HistoryStatus::CannotOpen, "damaged and cannot be moved aside: " + why);
-    m_lock = std::make_unique<CHistoryFileLock>(m_file);
-    if (m_lock->state() != CHistoryFileLock::State::Held)
-        return Fail(HistoryStatus::CannotOpen, m_lock->error());
     try {
+        if (!CreatePrivately(m_file))
+            return Fail(HistoryStatus::CannotOpen, std::strerror(errno));
         OpenDatabase();
     } catch (const CSqliteError& error) {
         return Fail(HistoryStatus::CannotOpen, error.what());

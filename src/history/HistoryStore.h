@@ -97,9 +97,7 @@ private:
     HistoryStatus m_status = HistoryStatus::CannotOpen;
     std::optional<HistoryNotice> m_notice;
     int m_restarts = 0;
-    // Declared before the database: the lock's descriptor must close after SQLite's own, or
-    // closing it would drop SQLite's POSIX locks on the same file.
-    std::unique_ptr<CHistoryFileLock> m_lock;
+    std::unique_ptr<CHistoryFileLock> m_lock;  // the writer's, held while it is open
     std::unique_ptr<CSqliteDatabase> m_db;
     std::unique_ptr<Statements> m_statements;
 };

@@ -94,7 +94,8 @@ TEST_F(HistoryTest, AFileOfANewerVersionIsLeftUntouched) {
 }
 
 TEST_F(HistoryTest, AFileThatCannotBeOpenedIsReportedAndEveryCallStillReturns) {
-    for (const fs::path& file : {dir / "missing-folder" / "h.db", dir.path()}) {
+    fs::create_directory(dir / "a folder");
+    for (const fs::path& file : {dir / "missing-folder" / "h.db", dir / "a folder"}) {
         SCOPED_TRACE(file);
         EXPECT_EQ(store.Open(file, {}), HistoryStatus::CannotOpen);
         EXPECT_EQ(store.TakeNotice().value().status, HistoryStatus::CannotOpen);
