@@ -145,6 +145,7 @@ void CHistoryStore::Close() {
     m_statements.reset();
     m_db.reset();
     m_lock.reset();
+    m_status = HistoryStatus::Closed;
 }
 
 std::optional<HistoryNotice> CHistoryStore::TakeNotice() {

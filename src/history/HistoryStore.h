@@ -21,6 +21,7 @@
 #include "history/SqliteStatement.h"
 
 enum class HistoryStatus {
+    Closed,  // not opened yet, or closed
     Ready,
     Off,           // keeping no history: nothing is written
     CannotOpen,    // the folder or the file cannot be used
@@ -94,7 +95,7 @@ private:
 
     std::filesystem::path m_file;
     HistoryOptions m_options;
-    HistoryStatus m_status = HistoryStatus::CannotOpen;
+    HistoryStatus m_status = HistoryStatus::Closed;
     std::optional<HistoryNotice> m_notice;
     int m_restarts = 0;
     std::unique_ptr<CHistoryFileLock> m_lock;  // the writer's, held while it is open
