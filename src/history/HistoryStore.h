@@ -91,6 +91,10 @@ private:
     template <typename F>
     bool Guard(const char* what, F&& operation);
     std::int64_t InsertBatch(const HistoryBatchRecord& batch);
+    std::map<std::string, std::int64_t> InsertRecipients(
+        std::int64_t batchId, const std::vector<HistoryRecipient>& recipients);
+    void InsertReferences(const HistoryBatchRecord& batch,
+                          const std::map<std::string, std::int64_t>& idByNumber);
     std::vector<HistoryRecipient> ReadRecipients(std::int64_t batchId);
 
     std::filesystem::path m_file;
