@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
 #include "base/Paths.h"
-#include "base/PostToTarget.h"
 #include "base/Shutdown.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
+#include "runtime/PostToTarget.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 

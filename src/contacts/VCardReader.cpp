@@ -210,14 +210,14 @@ std::string ToProgramText(std::string_view bytes, const std::string& charset) {
         if (charset == name)
             return convert(bytes);
     }
-    return CCsvLineReader::IsUtf8Text(bytes) ? Utf8ToCp1252(bytes) : std::string(bytes);
+    return CTextLineReader::IsUtf8Text(bytes) ? Utf8ToCp1252(bytes) : std::string(bytes);
 }
 
-std::string ValueText(const Property& property, CCsvLineReader& lines) {
+std::string ValueText(const Property& property, CTextLineReader& lines) {
     if (property.quotedPrintable)
         return ToProgramText(DecodeQuotedPrintable(property.value), property.charset);
     // The lines of a UTF-8 or UTF-16 file come as program text already.
-    if (!HasHighByte(property.value) || lines.Encoding() != CsvEncoding::Cp1252)
+    if (!HasHighByte(property.value) || lines.Encoding() != TextEncoding::Cp1252)
         return std::string(property.value);
     return ToProgramText(property.value, property.charset);
 }
@@ -267,7 +267,7 @@ constexpr std::pair<std::string_view, Taker> kTaken[] = {
      }},
 };
 
-void Take(const Property& property, RawCard& card, CCsvLineReader& lines) {
+void Take(const Property& property, RawCard& card, CTextLineReader& lines) {
     for (const auto& [name, take] : kTaken) {
         if (property.name == name)
             take(property, ValueText(property, lines), card);
@@ -366,7 +366,7 @@ bool IsCardBoundary(std::string_view line) {
 }  // namespace
 
 bool IsVCardFile(const std::filesystem::path& file) {
-    CCsvLineReader lines(file);
+    CTextLineReader lines(file);
     std::string line;
     while (lines.ReadLine(line)) {
         const std::string_view text = Trimmed(line);
@@ -387,7 +387,7 @@ bool CVCardReader::Peek() {
 }
 
 void CVCardReader::Append(std::string& line, std::string_view piece) {
-    if (m_nextTruncated || piece.size() > CCsvLineReader::kMaxLine - line.size())
+    if (m_nextTruncated || piece.size() > CTextLineReader::kMaxLine - line.size())
         m_overlong = true;
     if (!m_overlong)
         line.append(piece);

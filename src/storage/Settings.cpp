@@ -1,8 +1,8 @@
 #include "storage/Settings.h"
 
 #include "base/Paths.h"
-#include "base/UiServices.h"
 #include "res/StringTable.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "storage/ScrambledArchive.h"
 #include "storage/SettingsFile.h"

@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
 
 CAddContactDlg::CAddContactDlg(QWidget* parent)
     : CContactFieldsDlg(parent, QStringLiteral("Add Number to Address Book"), 129) {

@@ -9,8 +9,8 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "base/UiServices.h"
 #include "contacts/AddressBookEdits.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "ui/AddContactDlg.h"
 #include "ui/AddressBookModel.h"

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "base/UiServices.h"
 #include "contacts/ContactEntry.h"
+#include "runtime/UiServices.h"
 #include "ui/GuiText.h"
 #include "ui/NumberField.h"
 

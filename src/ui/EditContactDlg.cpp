@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
 #include "contacts/PhoneNumbers.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
 #include "ui/GuiText.h"
 
 CEditContactDlg::CEditContactDlg(QWidget* parent, const CContact& entry, int index)

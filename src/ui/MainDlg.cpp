@@ -13,14 +13,14 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "app/QueueThread.h"
 #include "app/SendCommand.h"
-#include "base/PostToTarget.h"
 #include "base/Text.h"
 #include "base/Unsendable.h"
-#include "base/UiServices.h"
 #include "contacts/AddressBookLookup.h"
 #include "contacts/PhoneNumbers.h"
-#include "delivery/QueueThread.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/AboutDlg.h"

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "base/Message.h"
 #include "contacts/Contact.h"
 #include "delivery/SendFailure.h"
+#include "runtime/Message.h"
 
 class CAddressBookPanel;
 class CAutoCompleteField;

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "base/PostToTarget.h"
+#include "runtime/PostToTarget.h"
 #include "ui/GuiText.h"
 #include "ui/WindowSeat.h"
 

@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
 #include "contacts/PhoneNumbers.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
 #include "storage/AppSettings.h"
 #include "ui/GuiText.h"
 #include "ui/NumberField.h"

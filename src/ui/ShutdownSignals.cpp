@@ -8,8 +8,8 @@
 #include <QSocketNotifier>
 #include <csignal>
 
-#include "base/MessageIds.h"
-#include "base/PostToTarget.h"
+#include "runtime/MessageIds.h"
+#include "runtime/PostToTarget.h"
 
 namespace {
 

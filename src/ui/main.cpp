@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/MessengerApp.h"
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 #include "ui/GuardedApplication.h"
 #include "ui/MainDlg.h"
 #include "ui/QtUiServices.h"

@@ -13,10 +13,10 @@
 #include <QToolTip>
 #include <thread>
 
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
-#include "base/WorkerThread.h"
 #include "res/StringTable.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
+#include "runtime/WorkerThread.h"
 #include "support/TestWindow.h"
 #include "ui/AboutDlg.h"
 #include "ui/DonateDlg.h"

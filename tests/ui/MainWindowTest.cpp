@@ -10,16 +10,16 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "base/PostToTarget.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
+#include "runtime/PostToTarget.h"
 #include "support/RecordingWorker.h"
+#include "ui/AddressBookPanel.h"
 #include "ui/GuiText.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
 #include "ui/OptionsDlg.h"
 #include "ui/PartPreviewLabel.h"
-#include "ui/AddressBookPanel.h"
 
 using namespace std::chrono_literals;
 

@@ -1,10 +1,10 @@
-#include "base/WorkerThread.h"
+#include "runtime/WorkerThread.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "base/HandlerGuard.h"
+#include "runtime/HandlerGuard.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "base/HandlerGuard.h"
+#include "runtime/HandlerGuard.h"
 
 #include <cstdio>
 
