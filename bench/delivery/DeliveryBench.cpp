@@ -17,14 +17,14 @@
 #include <memory>
 #include <mutex>
 
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
 #include "base/Paths.h"
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
 #include "carrier-lab/LabServer.h"
 #include "contacts/Contact.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
 #include "net/FormRequest.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
 #include "service/CounterReport.h"
 
 namespace {

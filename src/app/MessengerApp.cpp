@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
+#include "base/CaughtException.h"
 #include "base/Paths.h"
-#include "base/PostToTarget.h"
 #include "base/Shutdown.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
+#include "runtime/PostToTarget.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 
@@ -31,6 +32,7 @@ bool CMessengerApp::InitInstance() {
         LoadSettings();
     } catch (...) {
         // Start with whatever was read and the defaults for the rest.
+        ReportCaught("loading the settings");
     }
 
     auto queueThread = StartWorker(std::make_shared<CQueueThread>(), CWorkerThread::PriorityNormal);

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "base/UiServices.h"
 #include "contacts/Contact.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
+#include "runtime/UiServices.h"
 
 class CAppSettings;
 

@@ -146,3 +146,57 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+char AsciiUpperChar(char c) noexcept {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char AsciiLowerChar(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string AsciiUpperCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = AsciiUpperChar(c);
+    return out;
+}
+
+std::string AsciiLowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = AsciiLowerChar(c);
+    return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (AsciiUpperChar(text[i]) != AsciiUpperChar(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+int HexDigit(char c, bool upperCaseOnly) noexcept {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (!upperCaseOnly && c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+int DecodeHexPair(char high, char low, bool upperCaseOnly) noexcept {
+    const int h = HexDigit(high, upperCaseOnly);
+    const int l = HexDigit(low, upperCaseOnly);
+    return h < 0 || l < 0 ? -1 : h * 16 + l;
+}

@@ -8,6 +8,19 @@
 char UpperCaseChar(char c) noexcept;
 std::string UpperCase(std::string_view text);
 
+// ASCII case, for protocol names, header names, URL schemes and host names, whose letters are
+// ASCII whatever the code page says.
+char AsciiUpperChar(char c) noexcept;
+char AsciiLowerChar(char c) noexcept;
+std::string AsciiUpperCase(std::string_view text);
+std::string AsciiLowerCase(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept;
+
+// The byte two hex digits spell, 0..255; -1 when either is no hex digit, or with upperCaseOnly
+// a lower-case one.
+int DecodeHexPair(char high, char low, bool upperCaseOnly = false) noexcept;
+
 // White space as the program trims it: space, tab, CR, LF, vertical tab, form feed.
 bool IsBlank(char c) noexcept;
 std::string TrimBlanks(std::string_view text);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <new>
 
-#include "contacts/CsvLineReader.h"
 #include "contacts/PhoneNumbers.h"
+#include "contacts/TextLineReader.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
 }
 
 std::vector<std::string> ReadCsvHeadings(const std::filesystem::path& file) {
-    CCsvLineReader reader(file);
+    CTextLineReader reader(file);
     std::string line;
     if (!reader.ReadLine(line))
         return {};
@@ -74,7 +74,7 @@ ImportFields CsvImportFields(const std::filesystem::path& file) {
 CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nameField,
                               std::size_t numberField, AddressBook& book) {
     CsvImportCounts counts;
-    CCsvLineReader reader(file);
+    CTextLineReader reader(file);
     ReserveForLines(book, reader.ExpectedLines());
     std::string line;
     std::vector<std::string_view> fields;

@@ -7,27 +7,6 @@
 
 namespace {
 
-// Names, parameters and types are ASCII: their case is folded without the code page.
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Upper(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), AsciiUpper);
-    return out;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiUpper(x) == AsciiUpper(y);
-           });
-}
-
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
@@ -80,18 +59,16 @@ void AddTypes(std::string_view list, Property& property) {
         start = end + 1;
         if (type.empty())
             continue;
-        std::string lower(type);
-        std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
-        property.types.push_back(std::move(lower));
+        property.types.push_back(AsciiLowerCase(type));
     }
 }
 
 void SetEncoding(std::string_view value, Property& property) {
-    property.quotedPrintable = SameNoCase(Unquoted(value), "QUOTED-PRINTABLE");
+    property.quotedPrintable = EqualsNoCase(Unquoted(value), "QUOTED-PRINTABLE");
 }
 
 void SetCharset(std::string_view value, Property& property) {
-    property.charset = Upper(Unquoted(value));
+    property.charset = AsciiUpperCase(Unquoted(value));
 }
 
 using ParameterHandler = void (*)(std::string_view value, Property& property);
@@ -109,11 +86,11 @@ void AddParameter(std::string_view parameter, Property& property) {
     if (equals == std::string_view::npos) {
         const bool encoding =
             std::any_of(std::begin(kEncodings), std::end(kEncodings),
-                        [&](auto e) { return SameNoCase(Trimmed(parameter), e); });
+                        [&](auto e) { return EqualsNoCase(Trimmed(parameter), e); });
         (encoding ? SetEncoding : AddTypes)(parameter, property);
         return;
     }
-    const std::string key = Upper(Trimmed(parameter.substr(0, equals)));
+    const std::string key = AsciiUpperCase(Trimmed(parameter.substr(0, equals)));
     for (const auto& [name, handle] : kParameters) {
         if (key == name)
             handle(parameter.substr(equals + 1), property);
@@ -141,20 +118,13 @@ Property ParseProperty(std::string_view line) {
     property.value = line.substr(colon + 1);
     const std::vector<std::string_view> parameters = SplitOutsideQuotes(line.substr(0, colon), ';');
     const std::string_view name = Trimmed(parameters.front());
-    property.name = Upper(name.substr(name.rfind('.') + 1));
+    property.name = AsciiUpperCase(name.substr(name.rfind('.') + 1));
     for (std::size_t i = 1; i < parameters.size(); ++i) AddParameter(parameters[i], property);
     return property;
 }
 
 bool IsCardMark(const Property& property, std::string_view mark) {
-    return property.name == mark && SameNoCase(Trimmed(property.value), "VCARD");
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char upper = AsciiUpper(c);
-    return upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
+    return property.name == mark && EqualsNoCase(Trimmed(property.value), "VCARD");
 }
 
 // Soft line breaks were joined already; an '=' not followed by two hex digits stays as it is.
@@ -162,10 +132,9 @@ std::string DecodeQuotedPrintable(std::string_view value) {
     std::string out;
     out.reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
-        const int high = i + 2 < value.size() ? HexDigit(value[i + 1]) : -1;
-        const int low = high >= 0 ? HexDigit(value[i + 2]) : -1;
-        if (value[i] == '=' && low >= 0) {
-            out += static_cast<char>(high * 16 + low);
+        const int byte = i + 2 < value.size() ? DecodeHexPair(value[i + 1], value[i + 2]) : -1;
+        if (value[i] == '=' && byte >= 0) {
+            out += static_cast<char>(byte);
             i += 2;
         } else {
             out += value[i];
@@ -210,14 +179,14 @@ std::string ToProgramText(std::string_view bytes, const std::string& charset) {
         if (charset == name)
             return convert(bytes);
     }
-    return CCsvLineReader::IsUtf8Text(bytes) ? Utf8ToCp1252(bytes) : std::string(bytes);
+    return CTextLineReader::IsUtf8Text(bytes) ? Utf8ToCp1252(bytes) : std::string(bytes);
 }
 
-std::string ValueText(const Property& property, CCsvLineReader& lines) {
+std::string ValueText(const Property& property, CTextLineReader& lines) {
     if (property.quotedPrintable)
         return ToProgramText(DecodeQuotedPrintable(property.value), property.charset);
     // The lines of a UTF-8 or UTF-16 file come as program text already.
-    if (!HasHighByte(property.value) || lines.Encoding() != CsvEncoding::Cp1252)
+    if (!HasHighByte(property.value) || lines.Encoding() != TextEncoding::Cp1252)
         return std::string(property.value);
     return ToProgramText(property.value, property.charset);
 }
@@ -235,7 +204,7 @@ std::string PhoneType(const std::vector<std::string>& types) {
 
 // 4.0 may write `tel:+1-555-123-4567;ext=89`: the number is what lies before the parameters.
 std::string TelNumber(std::string text) {
-    if (!SameNoCase(std::string_view(text).substr(0, 4), "tel:"))
+    if (!EqualsNoCase(std::string_view(text).substr(0, 4), "tel:"))
         return text;
     const std::size_t end = text.find(';');
     return text.substr(4, end == std::string::npos ? end : end - 4);
@@ -267,7 +236,7 @@ constexpr std::pair<std::string_view, Taker> kTaken[] = {
      }},
 };
 
-void Take(const Property& property, RawCard& card, CCsvLineReader& lines) {
+void Take(const Property& property, RawCard& card, CTextLineReader& lines) {
     for (const auto& [name, take] : kTaken) {
         if (property.name == name)
             take(property, ValueText(property, lines), card);
@@ -360,18 +329,18 @@ bool IsFolded(std::string_view line) {
 
 bool IsCardBoundary(std::string_view line) {
     line = Trimmed(line);
-    return SameNoCase(line, "BEGIN:VCARD") || SameNoCase(line, "END:VCARD");
+    return EqualsNoCase(line, "BEGIN:VCARD") || EqualsNoCase(line, "END:VCARD");
 }
 
 }  // namespace
 
 bool IsVCardFile(const std::filesystem::path& file) {
-    CCsvLineReader lines(file);
+    CTextLineReader lines(file);
     std::string line;
     while (lines.ReadLine(line)) {
         const std::string_view text = Trimmed(line);
         if (!text.empty())
-            return SameNoCase(text, "BEGIN:VCARD");
+            return EqualsNoCase(text, "BEGIN:VCARD");
     }
     return false;
 }
@@ -387,7 +356,7 @@ bool CVCardReader::Peek() {
 }
 
 void CVCardReader::Append(std::string& line, std::string_view piece) {
-    if (m_nextTruncated || piece.size() > CCsvLineReader::kMaxLine - line.size())
+    if (m_nextTruncated || piece.size() > CTextLineReader::kMaxLine - line.size())
         m_overlong = true;
     if (!m_overlong)
         line.append(piece);

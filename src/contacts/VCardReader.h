@@ -1,7 +1,7 @@
 #pragma once
 // CVCardReader: the cards of a vCard file (versions 2.1, 3.0 and 4.0), one at a time, with what
 // a contact is made of: FN, N and the TEL numbers with their types. The whole file is never held.
-// Bytes become lines through CCsvLineReader (byte-order marks, UTF-16, UTF-8 or Windows-1252,
+// Bytes become lines through CTextLineReader (byte-order marks, UTF-16, UTF-8 or Windows-1252,
 // the line cap); on top of it come folded lines, quoted-printable values with their soft line
 // breaks, CHARSET, the backslash escapes, group prefixes and the forms a TEL type is written in.
 
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "contacts/CsvLineReader.h"
+#include "contacts/TextLineReader.h"
 
 struct VCardPhone {
     std::string type;    // lower case ("cell", "home"...); empty when the TEL names none
@@ -42,7 +42,7 @@ private:
     bool ReadUnfolded(std::string& line);
     void Append(std::string& line, std::string_view piece);
 
-    CCsvLineReader m_lines;
+    CTextLineReader m_lines;
     std::string m_next;  // the line read ahead to see whether it continues the last one
     bool m_hasNext = false;
     bool m_nextTruncated = false;

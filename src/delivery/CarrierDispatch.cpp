@@ -4,10 +4,10 @@
 #include <span>
 #include <utility>
 
-#include "base/PostToTarget.h"
 #include "contacts/Contact.h"
 #include "delivery/Splitting.h"
 #include "delivery/carriers/Carriers.h"
+#include "runtime/PostToTarget.h"
 
 namespace {
 

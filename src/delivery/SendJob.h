@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/MessageIds.h"
+#include "runtime/MessageIds.h"
 
 struct CSendJob {
     std::string number;  // ten digits, no separators

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <utility>
 
+#include "base/Text.h"
 #include "net/Transfer.h"
 
 namespace inet {

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/Shutdown.h"
+#include "base/Text.h"
 
 namespace inet {
 namespace {
@@ -48,14 +49,6 @@ Transfer& Self(void* pointer) {
 }
 
 }  // namespace
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
 
 Transfer::Transfer(const HttpRequest::State& request, ResponseSink& sink)
     : m_request(request),

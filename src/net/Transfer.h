@@ -31,9 +31,6 @@ struct HttpRequest::State {
     std::size_t readPosition = 0;
 };
 
-// ASCII case does not matter, as in header names and URL schemes.
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-
 class Transfer {
 public:
     Transfer(const HttpRequest::State& request, ResponseSink& sink);

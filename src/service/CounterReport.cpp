@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "base/CaughtException.h"
 #include "net/FormRequest.h"
 #include "res/StringTable.h"
 
@@ -94,6 +95,7 @@ private:
             try {
                 request.Perform();
             } catch (...) {
+                ReportCaught("a queued counter report");
             }
             lock.lock();
             state->sending = false;
@@ -114,6 +116,7 @@ bool ReportMessageCount(std::int32_t count) noexcept {
     try {
         answer = CounterRequest(count).Perform();
     } catch (...) {
+        ReportCaught("the counter report");
         answer = "FAIL";
     }
     return answer == "SUCCESS";
@@ -124,6 +127,7 @@ void ReportSentMessage() noexcept {
         Reporter::Instance().Queue(CounterRequest(1));
     } catch (...) {
         // Out of memory: this one report is lost, the count is not.
+        ReportCaught("queueing a counter report");
     }
 }
 

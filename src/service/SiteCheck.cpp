@@ -1,7 +1,7 @@
 #include "service/SiteCheck.h"
 
-#include "base/PostToTarget.h"
 #include "res/StringTable.h"
+#include "runtime/PostToTarget.h"
 #include "service/CounterReport.h"
 #include "service/SiteInfo.h"
 #include "storage/AppSettings.h"

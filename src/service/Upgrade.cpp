@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "base/Paths.h"
-#include "base/PostToTarget.h"
 #include "base/Shutdown.h"
-#include "base/UiServices.h"
-#include "base/WindowEndpoint.h"
 #include "net/Download.h"
 #include "res/StringTable.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/UiServices.h"
+#include "runtime/WindowEndpoint.h"
 #include "service/UpgradeSignature.h"
 #include "storage/AppSettings.h"
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "base/Message.h"
+#include "runtime/Message.h"
 
 // The download location read as a host name followed directly by a path: the text before the
 // first "/" and the text from it. Without a "/" the host is empty.

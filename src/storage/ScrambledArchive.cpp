@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 #include "storage/ArchiveException.h"
 
 namespace {

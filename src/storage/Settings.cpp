@@ -1,8 +1,9 @@
 #include "storage/Settings.h"
 
+#include "base/CaughtException.h"
 #include "base/Paths.h"
-#include "base/UiServices.h"
 #include "res/StringTable.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "storage/ScrambledArchive.h"
 #include "storage/SettingsFile.h"
@@ -19,6 +20,7 @@ void LoadSettings() {
         LoadSettingsFile(ReadWholeFile(SettingsFilePath()), settings);
     } catch (...) {
         // No file, a wrong pass phrase or a damaged stream: keep what was read and the defaults.
+        ReportCaught("reading the settings file");
     }
 }
 
@@ -28,6 +30,7 @@ void SaveSettings() {
         const std::string file = CScrambledArchive(LoadString(IDS_PASSPHRASE)).Encode(stream);
         ReplaceFileAtomically(SettingsFilePath(), file);
     } catch (...) {
+        ReportCaught("saving the settings");
         ShowMessageBox("Error Saving Quillo Information!");
     }
 }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/MessengerApp.h"
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 #include "ui/main/MainDlg.h"
 #include "ui/platform/GuardedApplication.h"
 #include "ui/platform/QtUiServices.h"

@@ -5,14 +5,14 @@
 #include <stdexcept>
 #include <thread>
 
+#include "app/CoreThread.h"
 #include "app/MessengerApp.h"
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
-#include "base/WorkerThread.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
+#include "app/QueueThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
+#include "runtime/WorkerThread.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/ScriptedServer.h"
 #include "support/TestWindow.h"

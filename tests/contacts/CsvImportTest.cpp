@@ -7,7 +7,7 @@
 
 #include "contacts/ContactFileTest.h"
 #include "contacts/CsvImport.h"
-#include "contacts/CsvLineReader.h"
+#include "contacts/TextLineReader.h"
 
 namespace {
 
@@ -92,30 +92,30 @@ TEST_F(CsvImport, EncodingsAreReadIntoTheCodePage) {
     struct Case {
         const char* what;
         std::string bytes;
-        CsvEncoding encoding;
+        TextEncoding encoding;
         std::string name;
     } cases[] = {
-        {"UTF-8 with a mark", "\xEF\xBB\xBFZo" + eUtf8 + ",5551234567\n", CsvEncoding::Utf8,
+        {"UTF-8 with a mark", "\xEF\xBB\xBFZo" + eUtf8 + ",5551234567\n", TextEncoding::Utf8,
          "Zo\xEB"},
-        {"UTF-8 without one", "Zo" + eUtf8 + ohm + ",5551234567\n", CsvEncoding::Utf8, "Zo\xEB?"},
-        {"code page bytes", "Zo\xEB,5551234567\n", CsvEncoding::Cp1252, "Zo\xEB"},
+        {"UTF-8 without one", "Zo" + eUtf8 + ohm + ",5551234567\n", TextEncoding::Utf8, "Zo\xEB?"},
+        {"code page bytes", "Zo\xEB,5551234567\n", TextEncoding::Cp1252, "Zo\xEB"},
         // Decided at the first byte above 0x7F, by the whole rest of the file.
-        {"UTF-8 after headings", "Name,Phone\nZo" + eUtf8 + ",5551234567\n", CsvEncoding::Utf8,
+        {"UTF-8 after headings", "Name,Phone\nZo" + eUtf8 + ",5551234567\n", TextEncoding::Utf8,
          "Zo\xEB"},
         {"a late byte that is no UTF-8", "Name,Phone\nZo" + eUtf8 + ",5551234567\nx\xFF\n",
-         CsvEncoding::Cp1252, "Zo\xC3\xAB"},
-        {"plain ASCII", "Zoe,5551234567\n", CsvEncoding::Cp1252, "Zoe"},
-        {"overlong UTF-8 is no UTF-8", "Z\xC0\xAF,5551234567\n", CsvEncoding::Cp1252, "Z\xC0\xAF"},
+         TextEncoding::Cp1252, "Zo\xC3\xAB"},
+        {"plain ASCII", "Zoe,5551234567\n", TextEncoding::Cp1252, "Zoe"},
+        {"overlong UTF-8 is no UTF-8", "Z\xC0\xAF,5551234567\n", TextEncoding::Cp1252, "Z\xC0\xAF"},
         {"UTF-16 little-endian", Utf16(u"Zo\u00EB\U0001F600,5551234567\r\n", true),
-         CsvEncoding::Utf16Le, "Zo\xEB?"},
+         TextEncoding::Utf16Le, "Zo\xEB?"},
         // An unpaired surrogate and a last odd byte are no characters.
         {"UTF-16 big-endian", Utf16(u"Zo\u00EB\xD83D,5551234567", false) + "\x01",
-         CsvEncoding::Utf16Be, "Zo\xEB?"},
+         TextEncoding::Utf16Be, "Zo\xEB?"},
     };
     for (const Case& c : cases) {
         book.clear();
         const auto file = Write(c.bytes);
-        EXPECT_EQ(CCsvLineReader(file).Encoding(), c.encoding) << c.what;
+        EXPECT_EQ(CTextLineReader(file).Encoding(), c.encoding) << c.what;
         EXPECT_EQ(Import(file).imported, 1) << c.what;
         EXPECT_EQ(Names(), Fields{c.name}) << c.what;
     }
@@ -128,7 +128,7 @@ TEST_F(CsvImport, BadInputEndsWithTruthfulCountsAndLeavesTheBookAlone) {
         for (int i = 1; i < 10000; ++i) line += "," + std::to_string(5550000000LL + i);
         return line;
     }();
-    const std::string huge(3 * CCsvLineReader::kMaxLine, 'x');
+    const std::string huge(3 * CTextLineReader::kMaxLine, 'x');
     struct Case {
         const char* what;
         std::filesystem::path file;
@@ -155,5 +155,5 @@ TEST_F(CsvImport, BadInputEndsWithTruthfulCountsAndLeavesTheBookAlone) {
         EXPECT_EQ(book.front().Name, "Kept") << c.what;
     }
     EXPECT_EQ(book.back().Number, "5550009999");
-    EXPECT_EQ(ReadCsvHeadings(cases[6].file).front().size(), CCsvLineReader::kMaxLine);
+    EXPECT_EQ(ReadCsvHeadings(cases[6].file).front().size(), CTextLineReader::kMaxLine);
 }

@@ -105,7 +105,7 @@ TEST_F(VCardImport, FieldsAreTheUnionOverTheFileWithTheNameAndAMobileChosen) {
         {Card("FN:Ann\r\n"), {"FN"}, 0, -1},
         {"BEGIN:VCARD\r\n", {}, -1, -1},
         // A card with an overlong line offers nothing.
-        {Card("FN:" + std::string(CCsvLineReader::kMaxLine, 'x') + "\r\nTEL;CELL:1\r\n"),
+        {Card("FN:" + std::string(CTextLineReader::kMaxLine, 'x') + "\r\nTEL;CELL:1\r\n"),
          {},
          -1,
          -1},
@@ -120,7 +120,7 @@ TEST_F(VCardImport, FieldsAreTheUnionOverTheFileWithTheNameAndAMobileChosen) {
 
 TEST_F(VCardImport, EveryCardIsARecordAndThoseWithoutANameOrNumberAreCounted) {
     book.push_back({"Kept", "", "5550000000", 3});
-    const std::string overlong(CCsvLineReader::kMaxLine + 1, 'x');
+    const std::string overlong(CTextLineReader::kMaxLine + 1, 'x');
     const auto file = Write(
         Card("FN:Ann\r\nTEL;CELL:+1 (555) 123-4567\r\n") + Card("FN: \r\nTEL;CELL:5551234567\r\n") +
         Card("FN:Cy\r\nTEL;HOME:5551234567\r\n") + Card("FN:Di\r\nTEL;CELL:2 555 123 4567\r\n") +

@@ -9,10 +9,10 @@
 
 #include "DeliveryTestSupport.h"
 #include "GatewayServer.h"
-#include "base/WindowEndpoint.h"
+#include "app/CoreThread.h"
 #include "contacts/Contact.h"
-#include "delivery/CoreThread.h"
 #include "res/StringTable.h"
+#include "runtime/WindowEndpoint.h"
 #include "support/CoreTestEnvironment.h"
 #include "support/RecordingWorker.h"
 

@@ -7,9 +7,9 @@
 
 #include "DeliveryTestSupport.h"
 #include "GatewayServer.h"
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
 #include "contacts/Contact.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
 #include "res/StringTable.h"
 #include "service/CounterReport.h"
 #include "storage/AppSettings.h"

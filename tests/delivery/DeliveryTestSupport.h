@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "base/PostToTarget.h"
-#include "base/WorkerThread.h"
-#include "delivery/QueueThread.h"
+#include "app/QueueThread.h"
 #include "delivery/SendJob.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WorkerThread.h"
 
 inline CSendJob MakeJob(std::string number, std::string text, std::int32_t carrier,
                         std::string replyNumber = "5550001111") {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "DeliveryTestSupport.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
 #include "delivery/SendFailure.h"
 #include "net/Internet.h"
 #include "support/CoreTestEnvironment.h"

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "LabDeliveryFixture.h"
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
 #include "base/Paths.h"
 #include "carrier-lab/LabServer.h"
 #include "contacts/Contact.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/Splitting.h"
 #include "net/Internet.h"

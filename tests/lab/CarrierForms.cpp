@@ -44,16 +44,6 @@ Fields AllTelForm(const Job& job) {
             {"Send.y", "1"}};
 }
 
-Fields AttForm(const Job& job) {
-    std::string sender = job.replyNumber.empty() ? job.replyEmail : job.replyNumber;
-    return {{"recipient", job.number},
-            {"sender", sender},
-            {"subject", ""},
-            {"message", job.text},
-            {"sizebox", N(L(job.text) + L(sender))},
-            {"spamFlag", ""}};
-}
-
 Fields BoostCheckForm(const Job& job) {
     return {{"cmd", "buildPageForm"}, {"newnumber", job.number}};
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The forms a correct client sends to each gateway, field for field, for driving the lab.
+// Forms for the lab's strictness, exchange, fault and inspection tests, field for field, to be
+// edited into the wrong ones those tests need.
 
 #include <string>
 
@@ -17,7 +18,6 @@ std::string SenderLabel(const Job& job);
 std::string ReplyLabel(const Job& job);
 
 Fields AllTelForm(const Job& job);
-Fields AttForm(const Job& job);
 Fields BoostCheckForm(const Job& job);
 Fields BoostForm(const Job& job);
 Fields CingularForm(const Job& job);

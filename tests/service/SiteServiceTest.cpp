@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "delivery/CoreThread.h"
+#include "app/CoreThread.h"
 #include "net/Internet.h"
 #include "service/SiteCheck.h"
 #include "service/SiteInfo.h"

@@ -13,8 +13,8 @@
 #include <functional>
 #include <thread>
 
+#include "app/CoreThread.h"
 #include "carrier-lab/LabSigning.h"
-#include "delivery/CoreThread.h"
 #include "net/Internet.h"
 #include "service/Upgrade.h"
 #include "support/CoreTestEnvironment.h"

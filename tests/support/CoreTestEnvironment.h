@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "base/PostToTarget.h"
 #include "base/Shutdown.h"
 #include "res/StringTable.h"
+#include "runtime/PostToTarget.h"
 #include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 #include "support/RecordingUi.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <mutex>
 
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 
 struct RecordedMessageBox {
     std::string text;

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "base/WorkerThread.h"
+#include "runtime/WorkerThread.h"
 
 class RecordingWorker : public CWorkerThread {
 public:

@@ -2,7 +2,7 @@
 
 #include <future>
 
-#include "base/PostToTarget.h"
+#include "runtime/PostToTarget.h"
 
 TestWindow::TestWindow() {
     m_thread = std::thread(&TestWindow::Loop, this);

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/WindowEndpoint.h"
+#include "runtime/WindowEndpoint.h"
 
 class TestWindow {
 public:

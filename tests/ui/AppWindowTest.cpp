@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/MessengerApp.h"
-#include "base/PostToTarget.h"
+#include "runtime/PostToTarget.h"
 #include "support/CoreTestEnvironment.h"
 #include "ui/main/MainDlg.h"
 

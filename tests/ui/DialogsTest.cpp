@@ -14,10 +14,10 @@
 #include <QToolTip>
 #include <thread>
 
-#include "base/PostToTarget.h"
-#include "base/WindowEndpoint.h"
-#include "base/WorkerThread.h"
 #include "res/StringTable.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/WindowEndpoint.h"
+#include "runtime/WorkerThread.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
 #include "ui/dialogs/AboutDlg.h"

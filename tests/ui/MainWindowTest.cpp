@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "base/PostToTarget.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
+#include "runtime/PostToTarget.h"
 #include "support/RecordingWorker.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"

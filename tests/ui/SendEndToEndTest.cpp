@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/CoreThread.h"
+#include "app/QueueThread.h"
 #include "base/Paths.h"
-#include "base/PostToTarget.h"
 #include "carrier-lab/LabServer.h"
-#include "delivery/CoreThread.h"
-#include "delivery/QueueThread.h"
+#include "runtime/PostToTarget.h"
 #include "support/InProcessLab.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"

@@ -3,20 +3,14 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/Text.h"
+
 namespace lab {
 
 namespace {
 
 bool IsPlain(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.';
-}
-
-int UpperHexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string Hex(unsigned char c) {
@@ -35,14 +29,13 @@ std::string Decode(std::string_view text, const std::string& what) {
         } else if (c == '+') {
             out += ' ';
         } else if (c == '%') {
-            bool complete = i + 2 < text.size();
-            int hi = complete ? UpperHexDigit(text[i + 1]) : -1;
-            int lo = complete ? UpperHexDigit(text[i + 2]) : -1;
-            if (hi < 0 || lo < 0) {
+            const bool complete = i + 2 < text.size();
+            const int decoded = complete ? DecodeHexPair(text[i + 1], text[i + 2], true) : -1;
+            if (decoded < 0) {
                 throw ProtocolError(what + ": \"%\" not followed by two upper-case hex digits (" +
                                     Quoted(text.substr(i, 3)) + ")");
             }
-            auto byte = static_cast<unsigned char>(hi * 16 + lo);
+            auto byte = static_cast<unsigned char>(decoded);
             if (IsPlain(byte) || byte == ' ') {
                 throw ProtocolError(what + ": " + std::string(text.substr(i, 3)) +
                                     " encodes a character that is sent as " +

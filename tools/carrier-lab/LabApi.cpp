@@ -3,6 +3,7 @@
 #include <charconv>
 #include <map>
 
+#include "base/Text.h"
 #include "carrier-lab/JsonWriter.h"
 #include "carrier-lab/PhoneBook.h"
 #include "contacts/Contact.h"
@@ -11,24 +12,14 @@ namespace lab {
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string UrlDecode(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '+') {
             out += ' ';
-        } else if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-                   HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        } else if (text[i] == '%' && i + 2 < text.size() &&
+                   DecodeHexPair(text[i + 1], text[i + 2]) >= 0) {
+            out += static_cast<char>(DecodeHexPair(text[i + 1], text[i + 2]));
             i += 2;
         } else {
             out += text[i];
@@ -156,7 +147,7 @@ FaultKind ParseFaultKind(const std::string& name) {
                        "\" (status, empty, delay, drop, client-cert, short, cut, tamper)");
 }
 
-std::string Faults(const LabServer& lab) {
+std::string Faults(const LabControl& lab) {
     JsonWriter json;
     json.BeginArray();
     for (const auto& p : lab.PendingFaults()) {
@@ -175,7 +166,7 @@ std::string Faults(const LabServer& lab) {
     return json.EndArray().Take();
 }
 
-std::string Index(const LabServer& lab, const LabHosts& hosts) {
+std::string Index(const LabControl& lab, const LabHosts& hosts) {
     JsonWriter json;
     json.BeginObject()
         .NumberMember("http", lab.Ports().http)
@@ -205,7 +196,7 @@ std::string Index(const LabServer& lab, const LabHosts& hosts) {
     return json.EndArray().EndObject().Take();
 }
 
-std::string Site(const LabServer& lab) {
+std::string Site(const LabControl& lab) {
     return JsonWriter()
         .BeginObject()
         .StringMember("latestVersion", lab.LatestVersion())
@@ -214,7 +205,7 @@ std::string Site(const LabServer& lab) {
         .Take();
 }
 
-std::string Phones(const LabServer& lab) {
+std::string Phones(const LabControl& lab) {
     JsonWriter json;
     json.BeginObject()
         .StringMember("rule",
@@ -246,51 +237,7 @@ bool IsLabApiPath(const std::string& path) {
     return path == "/lab" || path.rfind("/lab/", 0) == 0;
 }
 
-std::string FaultKindName(FaultKind kind) {
-    switch (kind) {
-        case FaultKind::Status:
-            return "status";
-        case FaultKind::EmptyBody:
-            return "empty";
-        case FaultKind::Delay:
-            return "delay";
-        case FaultKind::Drop:
-            return "drop";
-        case FaultKind::ClientCertificate:
-            return "client-cert";
-        case FaultKind::Short:
-            return "short";
-        case FaultKind::Cut:
-            return "cut";
-        case FaultKind::Tamper:
-            return "tamper";
-    }
-    return "?";
-}
-
-std::string DescribeFault(const Fault& fault) {
-    switch (fault.kind) {
-        case FaultKind::Status:
-            return "status " + std::to_string(fault.status);
-        case FaultKind::Delay:
-            return "delay " + std::to_string(fault.delay.count()) + " ms";
-        case FaultKind::EmptyBody:
-            return "empty body";
-        case FaultKind::Drop:
-            return "dropped connection";
-        case FaultKind::ClientCertificate:
-            return "client certificate demanded";
-        case FaultKind::Short:
-            return "body cut short of its length";
-        case FaultKind::Cut:
-            return "body cut, no length";
-        case FaultKind::Tamper:
-            return "body tampered with";
-    }
-    return "?";
-}
-
-SiteReply ServeLabApi(LabServer& lab, const LabHosts& hosts, const SiteRequest& request) {
+SiteReply ServeLabApi(LabControl& lab, const LabHosts& hosts, const SiteRequest& request) {
     const std::string& path = request.path;
     const std::string& method = request.method;
     try {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <system_error>
 
-#include "carrier-lab/LabServer.h"
+#include "carrier-lab/LabTypes.h"
 
 namespace lab {
 

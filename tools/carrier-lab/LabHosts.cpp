@@ -1,8 +1,8 @@
 #include "carrier-lab/LabHosts.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/Text.h"
 #include "res/StringTable.h"
 
 namespace lab {
@@ -36,12 +36,12 @@ std::string HostPort(std::string_view value) {
 
 }  // namespace
 
+std::string LowerHost(std::string_view host) {
+    return AsciiLowerCase(host.substr(0, host.find(':')));
+}
+
 std::string HostPart(const std::string& value) {
-    std::string host = HostPort(value);
-    host = host.substr(0, host.find(':'));
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return host;
+    return LowerHost(HostPort(value));
 }
 
 std::string PathPart(const std::string& value) {

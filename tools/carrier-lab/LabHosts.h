@@ -4,9 +4,10 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "carrier-lab/LabServer.h"
+#include "carrier-lab/LabTypes.h"
 
 namespace lab {
 
@@ -53,6 +54,8 @@ private:
     std::string m_downloadPath;
 };
 
+// The host of a Host header or a TLS server name: up to any ":", lower case.
+std::string LowerHost(std::string_view host);
 // "host" of "host:port", "http://host:port/path" or "host:port/path", lower case.
 std::string HostPart(const std::string& value);
 // The path of "http://host/path" or "host/path" ("/" when it has none).

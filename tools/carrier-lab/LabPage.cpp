@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "carrier-lab/LabServer.h"
 #include "carrier-lab/SiteRequest.h"
 
 namespace lab {
@@ -88,7 +87,7 @@ std::string Installer(const std::vector<InstallerRun>& runs) {
 
 }  // namespace
 
-std::string RenderLabPage(const LabServer& lab) {
+std::string RenderLabPage(const LabControl& lab) {
     const CounterState counter = lab.Counter();
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"

@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "carrier-lab/LabControl.h"
+
 namespace lab {
 
-class LabServer;
-
 // The whole page, UTF-8, every value escaped; it reloads itself every few seconds.
-std::string RenderLabPage(const LabServer& lab);
+std::string RenderLabPage(const LabControl& lab);
 
 }  // namespace lab

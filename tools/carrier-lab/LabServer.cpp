@@ -2,13 +2,12 @@
 
 #include <httplib.h>
 #include <openssl/ssl.h>
-#include <openssl/x509.h>
 #include <signal.h>
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
+#include <iostream>
 #include <thread>
 
 #include "base/Paths.h"
@@ -20,6 +19,7 @@
 #include "carrier-lab/LabPage.h"
 #include "carrier-lab/LabSigning.h"
 #include "carrier-lab/LabState.h"
+#include "carrier-lab/LabTls.h"
 #include "carrier-lab/MakerSite.h"
 #include "contacts/Contact.h"
 #include "res/StringTable.h"
@@ -76,13 +76,6 @@ bool IsInspection(const SiteRequest& request) {
     return IsLabApiPath(request.path) || (request.method == "GET" && request.path == "/");
 }
 
-std::string LowerHost(std::string host) {
-    host = host.substr(0, host.find(':'));
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return host;
-}
-
 SiteRequest ToSiteRequest(const httplib::Request& request, bool tls) {
     SiteRequest site;
     site.tls = tls;
@@ -135,24 +128,6 @@ std::string LogLine(const LogEntry& e) {
     return Printable(line);
 }
 
-std::string ServerName(SSL* ssl) {
-    // server_name extension: list length (2), type (1, 0 = host name), name length (2), name.
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    if (SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_server_name, &data, &size) != 1 || size < 5 ||
-        data[2] != 0) {
-        return {};
-    }
-    std::size_t length = (std::size_t{data[3]} << 8) | data[4];
-    if (length > size - 5)
-        return {};
-    return LowerHost(std::string(reinterpret_cast<const char*>(data + 5), length));
-}
-
-int AcceptAnyClientCertificate(int, X509_STORE_CTX*) {
-    return 1;
-}
-
 // The answer's body as a faulty network path would deliver it.
 void SetFaultyContent(httplib::Response& response, FaultKind kind, SiteReply reply) {
     auto body = std::make_shared<std::string>(std::move(reply.body));
@@ -191,12 +166,6 @@ void IgnoreSigpipe() {
 }
 
 }  // namespace
-
-std::string SiteName(int carrier) {
-    static const char* const kNames[] = {"",       "alltel", "att",     "boost",      "cingular",
-                                         "nextel", "sprint", "tmobile", "uscellular", "verizon"};
-    return carrier >= 1 && carrier <= 9 ? kNames[carrier] : "";
-}
 
 class LabServer::Impl {
 public:
@@ -297,13 +266,10 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
             Emit(entry);
         } else {
             entry.site = siteCode == kMakerSite ? "maker" : SiteName(siteCode);
-            if (tls && request.ssl != nullptr &&
-                (SSL_get_verify_mode(request.ssl) & SSL_VERIFY_PEER) != 0) {
+            if (tls && request.ssl != nullptr && ClientCertificateDemanded(*request.ssl)) {
                 entry.fault = "client certificate demanded";
-                if (X509* peer = SSL_get0_peer_certificate(request.ssl)) {
-                    char subject[256];
-                    X509_NAME_oneline(X509_get_subject_name(peer), subject, sizeof subject);
-                    entry.notes.push_back(std::string("client certificate ") + subject);
+                if (auto subject = ClientCertificateSubject(*request.ssl)) {
+                    entry.notes.push_back("client certificate " + *subject);
                 } else {
                     reply = SiteReply{};
                     reply->status = 403;
@@ -353,6 +319,8 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
         }
     } catch (const std::exception& e) {
         // A fault of the lab itself: say so rather than let the HTTP layer guess.
+        std::cerr << "quillo-lab: serving " << Printable(site.method + " " + site.host + site.target)
+                  << " failed: " << e.what() << std::endl;
         reply = SiteReply{};
         reply->status = 500;
         reply->body = HtmlPage("Internal Server Error", e.what());
@@ -402,10 +370,10 @@ SiteReply LabServer::Impl::Serve(int site, const SiteRequest& request) {
 
 int LabServer::Impl::OnClientHello(SSL* ssl, int*, void* self) {
     auto& impl = *static_cast<Impl*>(self);
-    std::string host = ServerName(ssl);
+    std::string host = HelloServerName(*ssl);
     if (!host.empty() && impl.m_state.TakeFault(host, true)) {
         // Asked for in the handshake; a client without one gets 403 from the handler.
-        SSL_set_verify(ssl, SSL_VERIFY_PEER, AcceptAnyClientCertificate);
+        DemandClientCertificate(*ssl);
         if (impl.m_options.logLine) {
             impl.m_options.logLine(NowText() + "  TLS handshake for " + Printable(host) +
                                    ": client certificate demanded [fault]");
@@ -415,12 +383,7 @@ int LabServer::Impl::OnClientHello(SSL* ssl, int*, void* self) {
 }
 
 bool LabServer::Impl::SetUpTls(SSL_CTX& context) {
-    SSL_CTX_set_min_proto_version(&context, TLS1_2_VERSION);
-    // No resumption: a resumed session would skip a client-certificate demand.
-    SSL_CTX_set_session_cache_mode(&context, SSL_SESS_CACHE_OFF);
-    SSL_CTX_set_options(&context, SSL_OP_NO_TICKET);
-    SSL_CTX_set_num_tickets(&context, 0);
-    SSL_CTX_set_client_hello_cb(&context, &Impl::OnClientHello, this);
+    PrepareTlsContext(context, &Impl::OnClientHello, this);
     return m_certificates.UseIn(context);
 }
 

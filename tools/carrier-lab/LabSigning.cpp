@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "carrier-lab/LabServer.h"
+#include "carrier-lab/LabTypes.h"
 
 namespace lab {
 

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "carrier-lab/LabServer.h"
+#include "carrier-lab/LabFaults.h"
+#include "carrier-lab/LabTypes.h"
 #include "carrier-lab/PhoneBook.h"
 
 namespace lab {

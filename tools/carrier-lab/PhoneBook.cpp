@@ -5,7 +5,7 @@
 
 #include "base/Text.h"
 #include "carrier-lab/FormBody.h"
-#include "carrier-lab/LabServer.h"
+#include "carrier-lab/LabTypes.h"
 #include "carrier-lab/SiteRequest.h"
 #include "contacts/Contact.h"
 

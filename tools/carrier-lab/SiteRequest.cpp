@@ -1,22 +1,11 @@
 #include "carrier-lab/SiteRequest.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/Text.h"
 #include "carrier-lab/FormBody.h"
 
 namespace lab {
-
-namespace {
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
 
 std::string Escaped(std::string_view text) {
     std::string out;
@@ -43,7 +32,7 @@ std::string Escaped(std::string_view text) {
 
 std::string SiteRequest::Header(std::string_view name) const {
     for (const auto& [key, value] : headers) {
-        if (SameNameIgnoringCase(key, name))
+        if (EqualsNoCase(key, name))
             return value;
     }
     return {};

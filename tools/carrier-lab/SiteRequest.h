@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "carrier-lab/LabServer.h"
+#include "carrier-lab/LabTypes.h"
 
 namespace lab {
 

@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendAllTel(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the AllTel exchange", [&]() -> SendResult {
         if (job.replyNumber.empty())
             return ResultNeedReplyNumber;
         if (!TakePart(job, CarrierAllTel))

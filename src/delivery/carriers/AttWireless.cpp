@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendAttWireless(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the AT&T Wireless exchange", [&]() -> SendResult {
         if (job.replyNumber.empty() && job.replyEmail.empty())
             return ResultNeedReplyAddress;
         if (!TakePart(job, CarrierATTWireless))

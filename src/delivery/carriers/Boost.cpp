@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendBoost(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the Boost Mobile exchange", [&]() -> SendResult {
         if (!TakePart(job, CarrierBoost))
             return kNoRoomResult;
 

@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendCingular(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the Cingular exchange", [&]() -> SendResult {
         if (!TakePart(job, CarrierCingular))
             return kNoRoomResult;
         const std::string from = SenderLabel(job);

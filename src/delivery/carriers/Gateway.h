@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "base/CaughtException.h"
 #include "delivery/SendJob.h"
 #include "net/FormRequest.h"
 
@@ -52,11 +53,14 @@ bool PageHolds(const std::string& page, int id);
 std::string Decimal(std::int32_t value);
 
 // Any failure of an exchange, from the HTTP client or elsewhere, means no usable answer: 4.
+// What failed is told on standard error first, as "Quillo: <where>: <what>", so that a bug is
+// not taken for a lost connection in silence.
 template <class Exchange>
-SendResult GuardExchange(Exchange&& exchange) noexcept {
+SendResult GuardExchange(const char* where, Exchange&& exchange) noexcept {
     try {
         return exchange();
     } catch (...) {
+        ReportCaught(where);
         return ResultNoConnection;
     }
 }

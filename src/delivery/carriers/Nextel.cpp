@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendNextel(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the Nextel exchange", [&]() -> SendResult {
         if (!TakePart(job, CarrierNextel))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_NEXTEL_HOST, IDS_NEXTEL_PATH, false);

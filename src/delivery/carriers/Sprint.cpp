@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendSprint(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the Sprint PCS exchange", [&]() -> SendResult {
         if (!TakePart(job, CarrierSprint))
             return kNoRoomResult;
         // The gateway expects its compose page to have been read first (it may set cookies);

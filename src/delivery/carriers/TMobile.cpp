@@ -5,7 +5,7 @@
 #include "res/StringTable.h"
 
 SendResult SendTMobile(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the T-Mobile exchange", [&]() -> SendResult {
         if (!TakePart(job, CarrierTMobile))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_TMOBILE_HOST, IDS_TMOBILE_PATH, true);

@@ -18,7 +18,7 @@ std::string UsCellularSessionValue(const std::string& page) {
 }
 
 SendResult SendUsCellular(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the US Cellular exchange", [&]() -> SendResult {
         if (job.replyNumber.empty())
             return ResultNeedReplyNumber;
         if (!TakePart(job, CarrierUSCellular))

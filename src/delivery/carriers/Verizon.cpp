@@ -59,7 +59,7 @@ SendResult ClassifyVerizonStatus(const std::string& page) {
 }
 
 SendResult SendVerizon(CSendJob job) {
-    return GuardExchange([&]() -> SendResult {
+    return GuardExchange("the Verizon exchange", [&]() -> SendResult {
         if (!TakePart(job, CarrierVerizon))
             return kNoRoomResult;
         CFormRequest form = GatewayForm(IDS_VERIZON_HOST, IDS_VERIZON_PATH, true);

@@ -9,9 +9,9 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "base/UiServices.h"
 #include "contacts/AddressBookEdits.h"
 #include "contacts/PhoneNumbers.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/addressbook/AddContactDlg.h"

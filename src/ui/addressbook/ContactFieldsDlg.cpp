@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "base/UiServices.h"
 #include "contacts/ContactEntry.h"
+#include "runtime/UiServices.h"
 #include "ui/addressbook/AddressBookIds.h"
 #include "ui/dialogs/NumberField.h"
 #include "ui/platform/GuiText.h"

@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "base/UiServices.h"
 #include "contacts/VCardImport.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "ui/addressbook/AddressBookIds.h"
 #include "ui/platform/GuiText.h"

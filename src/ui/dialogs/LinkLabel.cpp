@@ -8,7 +8,7 @@
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
 
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 #include "ui/platform/GuiText.h"
 
 namespace {

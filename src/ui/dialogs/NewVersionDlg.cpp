@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "base/PostToTarget.h"
+#include "runtime/PostToTarget.h"
 #include "ui/dialogs/DialogIds.h"
 #include "ui/platform/GuiText.h"
 #include "ui/platform/WindowSeat.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "base/Message.h"
+#include "runtime/Message.h"
 #include "ui/dialogs/ModalDialog.h"
 
 class CWindowEndpoint;

@@ -7,11 +7,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/QueueThread.h"
 #include "app/SendCommand.h"
-#include "base/PostToTarget.h"
-#include "base/UiServices.h"
 #include "contacts/AddressBookLookup.h"
-#include "delivery/QueueThread.h"
+#include "runtime/PostToTarget.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "storage/Settings.h"
 #include "ui/addressbook/PanelControls.h"

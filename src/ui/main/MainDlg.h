@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "base/Message.h"
 #include "delivery/SendFailure.h"
+#include "runtime/Message.h"
 #include "ui/main/PopupComboBox.h"
 #include "ui/main/RecipientField.h"
 #include "ui/platform/DialogLayout.h"

@@ -6,7 +6,7 @@
 
 #include "app/SendCommand.h"
 #include "base/Text.h"
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 #include "storage/AppSettings.h"
 #include "ui/dialogs/OptionsDlg.h"
 #include "ui/main/PopupComboBox.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "base/HandlerGuard.h"
+#include "runtime/HandlerGuard.h"
 
 CGuardedApplication::CGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Qt implementations of the services the core asks of the user interface.
 
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 
 class QWidget;
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "base/WindowEndpoint.h"
+#include "runtime/WindowEndpoint.h"
 
 // Creates an endpoint whose messages run `handler` on `window`'s thread. Close the endpoint
 // first thing in the window's destructor (it is closed at the latest as the QObject goes);

@@ -1,9 +1,9 @@
-#include "base/PostToTarget.h"
+#include "runtime/PostToTarget.h"
 
 #include <mutex>
 
-#include "base/WindowEndpoint.h"
-#include "base/WorkerThread.h"
+#include "runtime/WindowEndpoint.h"
+#include "runtime/WorkerThread.h"
 
 namespace {
 

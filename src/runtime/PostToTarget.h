@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "base/Message.h"
+#include "runtime/Message.h"
 
 class CWorkerThread;
 class CWindowEndpoint;

@@ -1,7 +1,7 @@
 #pragma once
 // CCoreThread: the worker that delivers send jobs and talks to the maker's site.
 
-#include "base/WorkerThread.h"
+#include "runtime/WorkerThread.h"
 
 class CCoreThread : public CWorkerThread {
 public:

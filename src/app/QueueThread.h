@@ -6,9 +6,9 @@
 #include <deque>
 #include <vector>
 
-#include "base/WorkerThread.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
+#include "runtime/WorkerThread.h"
 
 class CQueueThread : public CWorkerThread {
 public:

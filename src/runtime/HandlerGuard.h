@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <exception>
 
-// The text of the exception being handled; valid while its catch block runs.
-const char* CurrentExceptionText() noexcept;
+#include "base/CaughtException.h"
 
 // Writes "Quillo: <where>: the handler of message 0x8006 failed: <what>" for the exception
 // being handled. Call it only inside a catch block.

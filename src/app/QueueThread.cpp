@@ -1,8 +1,8 @@
-#include "delivery/QueueThread.h"
+#include "app/QueueThread.h"
 
 #include <utility>
 
-#include "base/PostToTarget.h"
+#include "runtime/PostToTarget.h"
 #include "service/CounterReport.h"
 #include "storage/AppSettings.h"
 

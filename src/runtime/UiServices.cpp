@@ -1,4 +1,4 @@
-#include "base/UiServices.h"
+#include "runtime/UiServices.h"
 
 #include <mutex>
 

@@ -1,5 +1,5 @@
 #pragma once
-// CCsvLineReader: the lines of a contacts file as program text, one at a time. A line ends at a
+// CTextLineReader: the lines of a contacts file as program text, one at a time. A line ends at a
 // line feed; a carriage return before it is dropped. The whole file is never held, and of a
 // line longer than kMaxLine only its start is kept (the line is marked truncated).
 //
@@ -18,18 +18,18 @@
 #include <string_view>
 #include <vector>
 
-enum class CsvEncoding { Cp1252, Utf8, Utf16Le, Utf16Be };
+enum class TextEncoding { Cp1252, Utf8, Utf16Le, Utf16Be };
 
-class CCsvLineReader {
+class CTextLineReader {
 public:
     static constexpr std::size_t kMaxLine = std::size_t{1} << 20;
 
-    explicit CCsvLineReader(const std::filesystem::path& path);
+    explicit CTextLineReader(const std::filesystem::path& path);
 
     // False when the file could not be opened or read (a folder, no permission).
     bool Good() const { return m_file != nullptr && !m_failed; }
     // Decides now when no line so far has told.
-    CsvEncoding Encoding();
+    TextEncoding Encoding();
 
     // The next line; false at the end of the file or once reading failed.
     bool ReadLine(std::string& line);
@@ -75,5 +75,5 @@ private:
     bool m_decided = true;  // false while the lines read so far were plain ASCII
     Utf8State m_utf8;
     int m_pendingUnit = -1;  // a UTF-16 unit read ahead after an unpaired surrogate
-    CsvEncoding m_encoding = CsvEncoding::Cp1252;
+    TextEncoding m_encoding = TextEncoding::Cp1252;
 };

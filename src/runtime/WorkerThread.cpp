@@ -1,10 +1,12 @@
-#include "base/WorkerThread.h"
+#include "runtime/WorkerThread.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "base/HandlerGuard.h"
+#include <cstdio>
+
+#include "runtime/HandlerGuard.h"
 
 namespace {
 
@@ -38,6 +40,8 @@ bool CWorkerThread::CreateThread(Priority priority) {
     try {
         m_thread = std::thread(&CWorkerThread::Run, this, shared_from_this(), priority);
     } catch (...) {
+        std::fprintf(stderr, "Quillo: %s: its thread did not start: %s\n", ClassName(),
+                     CurrentExceptionText());
         m_accepting = false;
         m_started = false;
         return false;

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-#include "base/Message.h"
+#include "runtime/Message.h"
 
 class CWindowEndpoint : public std::enable_shared_from_this<CWindowEndpoint> {
 public:

@@ -1,4 +1,4 @@
-#include "contacts/CsvLineReader.h"
+#include "contacts/TextLineReader.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,7 +29,7 @@ void DropCarriageReturn(std::string& line) {
 
 }  // namespace
 
-CCsvLineReader::CCsvLineReader(const std::filesystem::path& path)
+CTextLineReader::CTextLineReader(const std::filesystem::path& path)
     : m_file(std::fopen(path.c_str(), "rb")), m_buffer(kBufferSize) {
     if (m_file)
         ReadMark(path);
@@ -37,7 +37,7 @@ CCsvLineReader::CCsvLineReader(const std::filesystem::path& path)
 
 // Checks UTF-8 piece by piece (sequences may straddle pieces): no overlong forms, no
 // surrogates, nothing above U+10FFFF.
-void CCsvLineReader::FeedUtf8(Utf8State& st, const char* data, std::size_t size) {
+void CTextLineReader::FeedUtf8(Utf8State& st, const char* data, std::size_t size) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     for (std::size_t i = 0; i < size && st.valid; ++i) {
         if (st.need == 0) {
@@ -73,13 +73,13 @@ void CCsvLineReader::FeedUtf8(Utf8State& st, const char* data, std::size_t size)
     }
 }
 
-bool CCsvLineReader::IsUtf8Text(std::string_view bytes) {
+bool CTextLineReader::IsUtf8Text(std::string_view bytes) {
     Utf8State state;
     FeedUtf8(state, bytes.data(), bytes.size());
     return state.valid && state.need == 0 && state.sawHigh;
 }
 
-void CCsvLineReader::ReadMark(const std::filesystem::path& path) {
+void CTextLineReader::ReadMark(const std::filesystem::path& path) {
     Fill();
     const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
     const std::size_t n = m_end;
@@ -91,23 +91,23 @@ void CCsvLineReader::ReadMark(const std::filesystem::path& path) {
     if (!error && n > 0)
         m_expectedLines = static_cast<std::size_t>(size / n * feeds + feeds);
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
-        m_encoding = CsvEncoding::Utf8;
+        m_encoding = TextEncoding::Utf8;
         m_pos = 3;
     } else if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
-        m_encoding = p[0] == 0xFF ? CsvEncoding::Utf16Le : CsvEncoding::Utf16Be;
+        m_encoding = p[0] == 0xFF ? TextEncoding::Utf16Le : TextEncoding::Utf16Be;
         m_pos = 2;
     } else {
         m_decided = false;
     }
 }
 
-CsvEncoding CCsvLineReader::Encoding() {
+TextEncoding CTextLineReader::Encoding() {
     if (!m_decided)
         DecideEncoding();
     return m_encoding;
 }
 
-void CCsvLineReader::DecideEncoding() {
+void CTextLineReader::DecideEncoding() {
     // Everything before the buffered rest has been checked as it was read: check the rest of
     // the file, then go back to where reading stands.
     m_decided = true;
@@ -122,10 +122,10 @@ void CCsvLineReader::DecideEncoding() {
         return;
     }
     const bool utf8 = m_utf8.valid && m_utf8.need == 0 && m_utf8.sawHigh;
-    m_encoding = utf8 ? CsvEncoding::Utf8 : CsvEncoding::Cp1252;
+    m_encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Cp1252;
 }
 
-bool CCsvLineReader::Fill() {
+bool CTextLineReader::Fill() {
     if (m_eof || m_failed || !m_file)
         return false;
     const std::size_t n = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file.get());
@@ -139,23 +139,23 @@ bool CCsvLineReader::Fill() {
     return true;
 }
 
-int CCsvLineReader::NextByte() {
+int CTextLineReader::NextByte() {
     if (m_pos == m_end && !Fill())
         return -1;
     return static_cast<unsigned char>(m_buffer[m_pos++]);
 }
 
-int CCsvLineReader::NextUnit() {
+int CTextLineReader::NextUnit() {
     if (m_pendingUnit >= 0)
         return std::exchange(m_pendingUnit, -1);
     const int first = NextByte();
     const int second = first < 0 ? -1 : NextByte();
     if (second < 0)
         return -1;  // a last odd byte is no character
-    return m_encoding == CsvEncoding::Utf16Le ? first | (second << 8) : (first << 8) | second;
+    return m_encoding == TextEncoding::Utf16Le ? first | (second << 8) : (first << 8) | second;
 }
 
-void CCsvLineReader::Keep(std::string& line, const char* data, std::size_t size) {
+void CTextLineReader::Keep(std::string& line, const char* data, std::size_t size) {
     const std::size_t room = kMaxLine - std::min(kMaxLine, line.size());
     if (size > room) {
         m_truncated = true;
@@ -164,21 +164,21 @@ void CCsvLineReader::Keep(std::string& line, const char* data, std::size_t size)
     line.append(data, size);
 }
 
-bool CCsvLineReader::ReadLine(std::string& line) {
+bool CTextLineReader::ReadLine(std::string& line) {
     line.clear();
     m_truncated = false;
     if (!Good())
         return false;
-    const bool utf16 = m_encoding == CsvEncoding::Utf16Le || m_encoding == CsvEncoding::Utf16Be;
+    const bool utf16 = m_encoding == TextEncoding::Utf16Le || m_encoding == TextEncoding::Utf16Be;
     if (!(utf16 ? ReadUtf16Line(line) : ReadBytesLine(line)))
         return false;
     DropCarriageReturn(line);
-    if (m_encoding != CsvEncoding::Cp1252 && HasHighBytes(line))
+    if (m_encoding != TextEncoding::Cp1252 && HasHighBytes(line))
         line = Utf8ToCp1252(line);
     return true;
 }
 
-bool CCsvLineReader::ReadBytesLine(std::string& line) {
+bool CTextLineReader::ReadBytesLine(std::string& line) {
     bool any = false;
     while (m_pos < m_end || Fill()) {
         any = true;
@@ -200,7 +200,7 @@ bool CCsvLineReader::ReadBytesLine(std::string& line) {
     return any && !m_failed;
 }
 
-bool CCsvLineReader::ReadUtf16Line(std::string& line) {
+bool CTextLineReader::ReadUtf16Line(std::string& line) {
     bool any = false;
     char32_t c = 0;
     for (int unit = NextUnit(); unit >= 0; unit = NextUnit()) {

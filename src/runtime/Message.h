@@ -10,7 +10,7 @@
 #include <string>
 #include <type_traits>
 
-#include "base/MessageIds.h"
+#include "runtime/MessageIds.h"
 
 class CWindowEndpoint;
 using WindowRef = std::weak_ptr<CWindowEndpoint>;  // WM_APP_UPGRADE: the window to report to

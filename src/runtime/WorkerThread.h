@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/Message.h"
+#include "runtime/Message.h"
 
 class CWorkerThread : public std::enable_shared_from_this<CWorkerThread> {
 public:

@@ -1,6 +1,6 @@
-#include "base/WindowEndpoint.h"
+#include "runtime/WindowEndpoint.h"
 
-#include "base/HandlerGuard.h"
+#include "runtime/HandlerGuard.h"
 
 struct CWindowEndpoint::Pending {
     bool done = false;

@@ -1,9 +1,9 @@
-#include "delivery/CoreThread.h"
+#include "app/CoreThread.h"
 
 #include <utility>
 
-#include "base/PostToTarget.h"
 #include "delivery/CarrierDispatch.h"
+#include "runtime/PostToTarget.h"
 #include "service/SiteCheck.h"
 #include "service/Upgrade.h"
 
