@@ -18,7 +18,7 @@ bool CCoreThread::Dispatch(Message& message) {
 
 void CCoreThread::OnSendJob(Message& message) {
     // The message holds its own copy of the job; the queue thread keeps the original.
-    auto* posted = message.Get<CSendJob>();
+    auto* posted = message.Expect<CSendJob>();
     if (!posted)
         return;
     CSendJob job = std::move(*posted);
@@ -41,6 +41,6 @@ void CCoreThread::OnSiteInfo(Message&) {
 }
 
 void CCoreThread::OnUpgrade(Message& message) {
-    if (auto* window = message.Get<WindowRef>())
+    if (auto* window = message.Expect<WindowRef>())
         CUpgrade(*window).Run();
 }

@@ -46,7 +46,7 @@ int CQueueThread::ExitInstance() {
 }
 
 void CQueueThread::OnQueueJob(Message& message) {
-    if (auto* entry = message.Get<QueueEntry>())
+    if (auto* entry = message.Expect<QueueEntry>())
         m_queue.push_back(std::move(*entry));
 }
 
@@ -61,7 +61,7 @@ bool CQueueThread::OnIdle(long) {
 
 void CQueueThread::OnJobDone(Message& message) {
     std::string number;
-    if (auto* text = message.Get<std::string>())
+    if (auto* text = message.Expect<std::string>())
         number = std::move(*text);
     const auto result = static_cast<SendResult>(message.lParam);
 

@@ -164,6 +164,25 @@ std::vector<CSendJob> BuildSendJobs(const std::vector<std::string>& numbers,
     return jobs;
 }
 
+PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
+                               const std::string& from, const std::string& message) {
+    PreparedBatch batch;
+    batch.problem = ValidateSendTexts(to, from, message);
+    if (!batch.problem.empty())
+        return batch;
+    UpdateRecentLists(settings, to, from);
+    batch.recentUpdated = true;
+
+    ResolvedRecipients resolved = ResolveRecipients(settings.AddressBook, to);
+    if (!resolved.error.empty())
+        batch.problem = std::move(resolved.error);
+    else if (resolved.numbers.empty())
+        batch.problem = ValidateSendTexts({}, from, message);  // say so rather than do nothing
+    else
+        batch.jobs = BuildSendJobs(resolved.numbers, from, message, settings);
+    return batch;
+}
+
 SendReport MakeSendReport(const SendFailureList& failures, const AddressBook& book) {
     if (failures.empty())
         return {LoadString(IDS_MESSAGE_SENT), MbIcon::Information, true};

@@ -55,6 +55,17 @@ std::vector<CSendJob> BuildSendJobs(const std::vector<std::string>& numbers,
                                     std::string_view fromText, std::string_view message,
                                     const CAppSettings& settings);
 
+struct PreparedBatch {
+    std::vector<CSendJob> jobs;  // one per recipient, ready to queue
+    std::string problem;         // what to tell the user instead, when set
+    bool recentUpdated = false;  // the recent lists changed (they do once the texts are valid)
+};
+
+// The send command's decision for the three texts: validation first, then the recent lists,
+// then the recipients; a To text of only blanks and commas is told as no recipient.
+PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
+                               const std::string& from, const std::string& message);
+
 struct SendReport {
     std::string text;
     MbIcon icon = MbIcon::None;

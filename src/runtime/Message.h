@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 
 #include "runtime/MessageIds.h"
 
@@ -35,6 +36,8 @@ private:
     std::any m_value;
 };
 
+void ReportWrongPayload(std::uint32_t id, const char* expected) noexcept;
+
 struct Message {
     std::uint32_t id = 0;
     Payload payload;
@@ -43,5 +46,15 @@ struct Message {
     template <class T>
     T* Get() noexcept {
         return payload.Get<T>();
+    }
+
+    // For a handler: the payload it expects, or null after saying on standard error that the
+    // message came without it, which is a bug of the sender's.
+    template <class T>
+    T* Expect() noexcept {
+        T* value = Get<T>();
+        if (!value)
+            ReportWrongPayload(id, typeid(T).name());
+        return value;
     }
 };

@@ -252,6 +252,16 @@ TEST_F(Messaging, AHandlerThatThrowsIsReportedWithItsMessageAndTheLoopGoesOn) {
     EXPECT_TRUE(worker->Join(5s));
 }
 
+TEST(MessagePayload, AHandlerGivenAnotherRecordThanItExpectsSaysSo) {
+    Message message{WM_APP_SEND_REPORT, std::string("not a list"), 0};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(message.Expect<SendFailureList>(), nullptr);
+    EXPECT_NE(message.Expect<std::string>(), nullptr);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("message 0x8002 came without its payload"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;  // said once, for the wrong type
+}
+
 TEST_F(Messaging, PostsRacingAClosingWindowEitherReachItOrAreDroppedWithTheirPayload) {
     // The executor uses the window's own state, as Qt's does; the window goes the moment its
     // endpoint is closed. The sanitizers watch for a post that reaches it afterwards.

@@ -57,7 +57,7 @@ void CNewVersionDlg::OnStatus(const std::string& text, bool final) {
 std::intptr_t CNewVersionDlg::OnAppMessage(Message& message) {
     switch (message.id) {
         case WM_APP_UPGRADE_STATUS:
-            if (auto* text = message.Get<std::string>())
+            if (auto* text = message.Expect<std::string>())
                 OnStatus(*text, message.lParam == 1);
             break;
         case WM_APP_SHUTDOWN:

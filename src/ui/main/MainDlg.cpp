@@ -147,32 +147,17 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::OnSend() {
-    const std::string to = FromQt(m_to->currentText());
-    const std::string from = FromQt(m_from->currentText());
-    const std::string message = m_editor->Text();
-
-    if (std::string problem = ValidateSendTexts(to, from, message); !problem.empty()) {
-        ShowMessageBox(problem);
+    PreparedBatch batch = PrepareSendBatch(AppSettings(), FromQt(m_to->currentText()),
+                                           FromQt(m_from->currentText()), m_editor->Text());
+    if (batch.recentUpdated)
+        m_recipients->Fill();
+    if (!batch.problem.empty()) {
+        ShowMessageBox(batch.problem);
         return;
     }
-    CAppSettings& s = AppSettings();
-    UpdateRecentLists(s, to, from);
-    m_recipients->Fill();
-
-    ResolvedRecipients resolved = ResolveRecipients(s.AddressBook, to);
-    if (!resolved.error.empty()) {
-        ShowMessageBox(resolved.error);
-        return;
-    }
-    if (resolved.numbers.empty()) {
-        // Only blanks and commas: say so rather than doing nothing.
-        ShowMessageBox(ValidateSendTexts({}, from, message));
-        return;
-    }
-
     m_send->setEnabled(false);
     m_send->setText(kSendingCaption);
-    QueueBatch(BuildSendJobs(resolved.numbers, from, message, s));
+    QueueBatch(std::move(batch.jobs));
 }
 
 void CMainDlg::OnSendResults(const SendFailureList& failures) {
@@ -194,11 +179,11 @@ void CMainDlg::OnCarrierFound(const std::string& number, std::int32_t carrier) {
 std::intptr_t CMainDlg::OnAppMessage(Message& message) {
     switch (message.id) {
         case WM_APP_SEND_REPORT:
-            if (auto* failures = message.Get<SendFailureList>())
+            if (auto* failures = message.Expect<SendFailureList>())
                 OnSendResults(*failures);
             break;
         case WM_APP_CARRIER_FOUND:
-            if (auto* number = message.Get<std::string>())
+            if (auto* number = message.Expect<std::string>())
                 OnCarrierFound(*number, static_cast<std::int32_t>(message.lParam));
             break;
         case WM_APP_FIFTIETH_MESSAGE:
