@@ -84,7 +84,7 @@ public:
                 break;
             contents.append(buffer.data(), static_cast<std::size_t>(count));
         }
-        return ::fchmod(m_fd, S_IRWXU | S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH) == 0;
+        return ::fchmod(m_fd, S_IRWXU) == 0;
     }
 
     // Replaces the target with the complete file.
