@@ -67,8 +67,8 @@ void CAddressBookPanel::Refresh() {
     QTreeView* list = m_controls.list;
     const int nameWidth = NameColumnWidth(book.size());
     list->setColumnWidth(0, nameWidth);
-    // The number column keeps its width: the narrower name column makes room for the scroll bar.
-    list->setColumnWidth(1, list->maximumViewportSize().width() - NameColumnWidth(0));
+    // The number column fills the rest of the list's width.
+    list->setColumnWidth(1, list->maximumViewportSize().width() - nameWidth);
     emit Refreshed();
 }
 
