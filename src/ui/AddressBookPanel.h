@@ -70,6 +70,6 @@ private:
     struct {
         quint64 time = 0;
         QPointF at;
-    } m_firstRightPress;               // on the list: it opens the context menu
+    } m_firstRightPress;                // on the list: it opens the context menu
     bool m_rightDoubleClicked = false;  // the menu was closed by a right double click
 };

@@ -109,7 +109,7 @@ std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::s
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(DialogFilter(filter));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog](const QString& chosen) { ShowEveryFileUnderStarDotStar(dialog, chosen); });
+                     [&dialog](const QString& f) { ShowEveryFileUnderStarDotStar(dialog, f); });
     ShowEveryFileUnderStarDotStar(dialog, dialog.selectedNameFilter());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -119,8 +119,8 @@ protected:
         const QPointF global = List()->viewport()->mapToGlobal(at);
         auto time = std::make_shared<int>(QTest::lastMouseTimestamp += 1000);
         auto send = [window, local, global, time](QEvent::Type type, Qt::MouseButtons state) {
-            qt_handleMouseEvent(window->windowHandle(), local, global, state, Qt::RightButton,
-                                type, {}, *time += 20);
+            qt_handleMouseEvent(window->windowHandle(), local, global, state, Qt::RightButton, type,
+                                {}, *time += 20);
         };
         WhenShown(
             [send](QWidget* menu) {

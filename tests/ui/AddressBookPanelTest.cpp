@@ -31,8 +31,7 @@ TEST_F(AddressBookTest, TheNameColumnNarrowsOnceTheRowsNeedAScrollBar) {
     for (auto [entries, width] : {std::pair{17, 110}, std::pair{18, 95}}) {
         OpenWith(std::vector<std::string>(static_cast<std::size_t>(entries), "Ann"));
         EXPECT_EQ(List()->columnWidth(0), width) << entries;
-        EXPECT_EQ(List()->columnWidth(1), List()->maximumViewportSize().width() - width)
-            << entries;
+        EXPECT_EQ(List()->columnWidth(1), List()->maximumViewportSize().width() - width) << entries;
         EXPECT_EQ(List()->model()->rowCount(), entries);
     }
 }

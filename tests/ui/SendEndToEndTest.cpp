@@ -12,10 +12,10 @@
 
 #include "base/Paths.h"
 #include "base/PostToTarget.h"
-#include "res/StringTable.h"
 #include "carrier-lab/LabServer.h"
 #include "delivery/CoreThread.h"
 #include "delivery/QueueThread.h"
+#include "res/StringTable.h"
 #include "service/Upgrade.h"
 #include "support/InProcessLab.h"
 #include "ui/DonateDlg.h"
