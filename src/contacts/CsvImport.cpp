@@ -19,17 +19,33 @@ std::string_view Trimmed(std::string_view piece) {
     return piece;
 }
 
-// The fields as views into `line`: the import loop copies only the two it keeps.
-void SplitInPlace(std::string_view line, char separator, std::vector<std::string_view>& fields) {
+// The fields as views into `line`: the import loop copies only the two it keeps, and needs
+// none past the first `wanted`.
+void SplitInPlace(std::string_view line, char separator, std::vector<std::string_view>& fields,
+                  std::size_t wanted = std::string_view::npos) {
     fields.clear();
     while (!line.empty() && line.back() == separator) line.remove_suffix(1);
-    for (std::size_t start = 0;;) {
+    for (std::size_t start = 0; fields.size() < wanted;) {
         const std::size_t end = line.find(separator, start);
         fields.push_back(Trimmed(line.substr(start, end - start)));
         if (end == std::string_view::npos)
             break;
         start = end + 1;
     }
+}
+
+// The digits of a number field when there are exactly ten, in one pass and without a
+// temporary text; false otherwise.
+bool TenDigits(std::string_view text, char (&digits)[10]) {
+    std::size_t count = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            continue;
+        if (count == 10)
+            return false;
+        digits[count++] = c;
+    }
+    return count == 10;
 }
 
 std::string_view FieldAt(const std::vector<std::string_view>& fields, std::size_t index) {
@@ -84,14 +100,16 @@ CsvImportCounts ImportCsvFile(const std::filesystem::path& file, std::size_t nam
         if (reader.Truncated()) {
             fields.clear();
         } else {
-            SplitInPlace(line, ',', fields);
+            SplitInPlace(line, ',', fields, std::max(nameField, numberField) + 1);
         }
         const std::string_view name = FieldAt(fields, nameField);
         // Without a name the number does not matter.
-        std::string number =
-            name.empty() ? std::string() : NormalizeDigits(FieldAt(fields, numberField));
-        if (!name.empty() && number.size() == 10) {
-            book.push_back(CContact{std::string(name), {}, std::move(number), CarrierAutoDetect});
+        char digits[10];
+        if (!name.empty() && TenDigits(FieldAt(fields, numberField), digits)) {
+            // Built where it stays: no temporary contact, no text made only to be moved.
+            CContact& contact = book.emplace_back();
+            contact.Name.assign(name);
+            contact.Number.assign(digits, sizeof digits);
             ++counts.imported;
         } else if (!first) {
             ++counts.rejected;

@@ -28,6 +28,8 @@ public:
         return 0;
     }
 
+    bool Cancelled() const override { return m_events.cancelled && m_events.cancelled(); }
+
 private:
     const DownloadEvents& m_events;
 };

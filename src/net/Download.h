@@ -15,6 +15,8 @@ struct DownloadEvents {
     std::function<bool(int status)> onStatus;
     // The next piece of the body, 1 to kDownloadChunkBytes bytes, in order; false stops.
     std::function<bool(std::string_view chunk)> onChunk;
+    // Asked while the transfer runs, also while nothing arrives; true ends it at once.
+    std::function<bool()> cancelled = nullptr;
 };
 
 // GETs `path` from `server` ("name" or "name:port", port 80 without one) over plain HTTP/1.0

@@ -105,6 +105,9 @@ public:
     virtual std::uint32_t OnStatus(int /*status*/) { return 0; }
     // The next bytes of the body. Non-zero stops the transfer with that code.
     virtual std::uint32_t OnBody(std::string_view bytes) = 0;
+    // Asked between the steps of the transfer, even while nothing arrives: true ends it
+    // (kErrorOperationCancelled).
+    virtual bool Cancelled() const { return false; }
 };
 
 // One HTTP request, like a request handle of the Windows library: sent once, then read.

@@ -135,7 +135,7 @@ void Transfer::ConfigureCallbacks() {
     curl_easy_setopt(e, CURLOPT_PREREQDATA, this);
 }
 
-// Runs the transfer, watching the shutdown flag and the clocks between steps.
+// Runs the transfer, watching the shutdown flag, the reader's wish and the clocks between steps.
 std::uint32_t Transfer::Drive() {
     m_start = m_lastActivity = m_windowStart = Clock::now();
     for (;;) {
@@ -144,7 +144,7 @@ std::uint32_t Transfer::Drive() {
             return kErrorInternal;
         if (running == 0)
             return Outcome();
-        if (ShutdownRequested())
+        if (ShutdownRequested() || m_sink.Cancelled())
             return kErrorOperationCancelled;
         if (OutOfTime(Clock::now()))
             return kErrorTimeout;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -84,7 +85,7 @@ public:
                 break;
             contents.append(buffer.data(), static_cast<std::size_t>(count));
         }
-        return ::fchmod(m_fd, S_IRWXU | S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH) == 0;
+        return ::fchmod(m_fd, S_IRWXU) == 0;
     }
 
     // Replaces the target with the complete file.
@@ -107,10 +108,12 @@ private:
 };
 
 // The signature file beside the installer, held in memory; nothing when it cannot be read.
-std::optional<std::string> FetchSignature(const DownloadLocation& location) {
+std::optional<std::string> FetchSignature(const DownloadLocation& location,
+                                          std::function<bool()> cancelled) {
     std::string signature;
     int status = 0;
     DownloadEvents events;
+    events.cancelled = std::move(cancelled);
     events.onStatus = [&status](int s) {
         status = s;
         return s == kStatusOk;
@@ -135,6 +138,11 @@ DownloadLocation SplitDownloadLocation(const std::string& location) {
     if (slash == std::string::npos)
         return {"", location};
     return {location.substr(0, slash), location.substr(slash)};
+}
+
+bool CUpgrade::Cancelled() const {
+    auto window = m_window.lock();
+    return !window || !window->IsOpen();
 }
 
 void CUpgrade::Status(const std::string& text, bool final) const {
@@ -164,6 +172,7 @@ CUpgrade::Fetched CUpgrade::FetchInstaller(const DownloadLocation& location,
         Status("Downloading Upgrade " + std::to_string(total / 1024) + " KB");
         return true;
     };
+    events.cancelled = [this] { return Cancelled(); };
     const std::uint32_t error = Download(location.host, location.path, events);
     if (m_status != 0 && m_status != kStatusOk)
         return Fetched::BadStatus;
@@ -171,7 +180,7 @@ CUpgrade::Fetched CUpgrade::FetchInstaller(const DownloadLocation& location,
     std::string contents;
     if (error != 0 || !file || total == 0 || !file->Finish(contents))
         return Fetched::Failed;
-    const auto signature = FetchSignature(location);
+    const auto signature = FetchSignature(location, events.cancelled);
     if (!signature ||
         !VerifyUpgradeSignature(contents, *signature, LoadString(IDS_UPGRADE_PUBLIC_KEY))) {
         return Fetched::Failed;
@@ -182,6 +191,8 @@ CUpgrade::Fetched CUpgrade::FetchInstaller(const DownloadLocation& location,
 void CUpgrade::Run() {
     Status("Connecting...");
     Pause(milliseconds(350));
+    if (Cancelled())
+        return;
     const DownloadLocation location = SplitDownloadLocation(AppSettings().SiteInfo().DownloadUrl);
     const fs::path target = DataDirectory(AppSettings().ExeDirectory) / kInstallerFileName;
 
@@ -201,6 +212,11 @@ void CUpgrade::Run() {
     Pause(milliseconds(500));
 
     std::error_code ec;
+    // Closed meanwhile: the user said stop, and no runnable file stays behind.
+    if (Cancelled()) {
+        fs::remove(target, ec);
+        return;
+    }
     const fs::path directory = fs::current_path(ec);
     if (!UiServices()->StartProcess(target, {"/SILENT"}, directory)) {
         Status("Unable to Launch the Installer.", true);

@@ -1,7 +1,8 @@
 #pragma once
 // CUpgrade: downloads the installer the maker's site names, checks that it arrived whole and is
 // signed by the maker, starts it and closes the program. Every step is shown in the window that
-// asked for it (WM_APP_UPGRADE_STATUS, sent and waited for).
+// asked for it (WM_APP_UPGRADE_STATUS, sent and waited for); once that window has closed, the
+// upgrade is cancelled: the transfer stops, nothing is started and no installer is left.
 
 #include <cstdint>
 #include <filesystem>
@@ -33,6 +34,7 @@ private:
 
     Fetched FetchInstaller(const DownloadLocation& location, const std::filesystem::path& target);
     void Status(const std::string& text, bool final = false) const;
+    bool Cancelled() const;
 
     WindowRef m_window;
     int m_status = 0;  // of the installer's answer

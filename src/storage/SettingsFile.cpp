@@ -149,15 +149,17 @@ void ReplaceFileAtomically(const fs::path& requested, std::string_view bytes) {
     RemoveStalePendingFiles(target);
     CPendingFile pending(PendingFilePath(target));
     CFileDescriptor file(::open(pending.path().c_str(),
-                                O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+                                O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!file.valid())
         FileError("cannot create", pending.path(), errno);
 
-    // The replacement keeps the permissions the user gave the old file.
+    // The file holds the address book: for its owner only. A narrower mode the user gave the
+    // old file is kept, a wider one is narrowed; a pending file left by a crash is narrowed too.
+    mode_t mode = 0600;
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(file.get(), old.st_mode & 07777);
-    }
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        mode = old.st_mode & 0600;
+    ::fchmod(file.get(), mode);
 
     WriteAll(file.get(), bytes, pending.path());
     if (::fsync(file.get()) != 0)

@@ -176,7 +176,7 @@ TEST_F(UpgradeTest, EveryChunkIsShownAndAP256SignatureServesAsWell) {
     EXPECT_EQ(ReadFileBytes(Installer()), body);
     struct stat info {};
     ASSERT_EQ(::stat(Installer().c_str(), &info), 0);
-    EXPECT_NE(info.st_mode & S_IXUSR, 0u);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
     const RecordedRequest request = server.Requests().at(0);
     EXPECT_EQ(request.method + " " + request.target + " " + request.version,
               "GET /dl/setup.bin HTTP/1.0");

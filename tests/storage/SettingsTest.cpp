@@ -387,7 +387,7 @@ TEST_F(SettingsTest, SaveRemovesWhatKilledSavesLeftButNotALiveProcessesFile) {
     for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(beside(name))) << name;
 }
 
-TEST_F(SettingsTest, SaveKeepsPermissionsAndSymbolicLinks) {
+TEST_F(SettingsTest, SaveKeepsSymbolicLinksAndGivesTheFileToItsOwnerOnly) {
     std::filesystem::create_directory(dir / "real");
     WriteFileBytes(dir / "real" / "store.bin", "old");
     chmod((dir / "real" / "store.bin").c_str(), 0640);
@@ -398,8 +398,21 @@ TEST_F(SettingsTest, SaveKeepsPermissionsAndSymbolicLinks) {
     EXPECT_TRUE(ui->MessageTexts().empty());
     EXPECT_TRUE(std::filesystem::is_symlink(File()));
     EXPECT_EQ(Decoded(ReadFileBytes(dir / "real" / "store.bin")), SampleStream());
-    struct stat info {};
-    ASSERT_EQ(stat((dir / "real" / "store.bin").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "real"), {}), 1);
+
+    // Mode before the save (0 for no file) -> mode after it, whatever the umask.
+    const mode_t umaskBefore = umask(0);
+    for (const auto& [before, after] : std::vector<std::pair<mode_t, mode_t>>{
+             {0640, 0600}, {0, 0600}, {0666, 0600}, {0400, 0400}}) {
+        std::filesystem::remove(File());
+        if (before != 0) {
+            WriteFileBytes(File(), "old");
+            chmod(File().c_str(), before);
+        }
+        SaveSettings();
+        struct stat info {};
+        EXPECT_EQ(stat(File().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, after) << std::oct << before;
+    }
+    umask(umaskBefore);
 }

@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "ui/MainWindowFixture.h"
 #include "ui/platform/GuiText.h"
@@ -107,6 +109,33 @@ protected:
         QContextMenuEvent event(QContextMenuEvent::Mouse, RowCentre(row),
                                 List()->viewport()->mapToGlobal(RowCentre(row)));
         QApplication::sendEvent(List()->viewport(), &event);
+    }
+
+    // A right double click on the list as the window system delivers it: the first press opens
+    // the context menu, whose loop then receives the release and the second press.
+    void RightDoubleClick(QPoint at) {
+        QWidget* window = dialog.get();
+        const QPointF local = List()->viewport()->mapTo(window, at);
+        const QPointF global = List()->viewport()->mapToGlobal(at);
+        auto time = std::make_shared<int>(QTest::lastMouseTimestamp += 1000);
+        auto send = [window, local, global, time](QEvent::Type type, Qt::MouseButtons state) {
+            qt_handleMouseEvent(window->windowHandle(), local, global, state, Qt::RightButton, type,
+                                {}, *time += 20);
+        };
+        WhenShown(
+            [send](QWidget* menu) {
+                send(QEvent::MouseButtonRelease, {});
+                send(QEvent::MouseButtonPress, Qt::RightButton);
+                send(QEvent::MouseButtonRelease, {});
+                if (QApplication::activePopupWidget() == menu) {
+                    ADD_FAILURE() << "the second press did not reach the list";
+                    menu->close();
+                }
+                return true;
+            },
+            &QApplication::activePopupWidget, m_menuPoll);
+        send(QEvent::MouseButtonPress, Qt::RightButton);
+        QTest::lastMouseTimestamp = *time + 1000;
     }
 
     QString ToText() const { return dialog->ToField()->currentText(); }

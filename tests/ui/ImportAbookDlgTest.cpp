@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
 #include "ui/AddressBookFixture.h"
 #include "ui/addressbook/ImportAbookDlg.h"
+#include "ui/platform/QtUiServices.h"
 
 namespace {
 
@@ -128,4 +132,61 @@ TEST_F(ImportContacts, AVCardFileOffersItsPropertiesWithTheNameAndMobileChosen) 
     ASSERT_EQ(List()->model()->rowCount(), 2);
     EXPECT_EQ(List()->model()->index(0, 0).data().toString(), "Ann Doe");
     EXPECT_EQ(List()->model()->index(0, 1).data().toString(), "(555) 123-4567");
+}
+
+// With the real file dialog and message box: "All Files" lists a file without a dot, and every
+// window of the import opens centred over the one it belongs to (the result box included,
+// which comes up as the import dialog closes).
+TEST_F(ImportContacts, TheRealDialogsListEveryFileAndOpenOverTheirOwners) {
+    InstallUiServices(std::make_shared<QtUiServices>());
+    CMainDlg& w = OpenWith({"Zed"});
+    // Away from the middle of the screen, with room around it for the file dialog.
+    w.move(212, 199);
+    WriteFileBytes(dir / "contacts", "Name,Phone\nAnn,555-123-4567\n");
+    QStringList filters, listed, centred;
+    auto checkCentred = [&](QWidget& d) {
+        if ((d.geometry().center() - w.geometry().center()).manhattanLength() <= 2)
+            centred << d.windowTitle();
+    };
+    WhenDialogOpens<QFileDialog>([&](QFileDialog& d) {
+        checkCentred(d);
+        filters = d.nameFilters();
+        d.setDirectory(QString::fromStdString(dir.path().string()));
+        QTest::keyClick(d.findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Down);
+        auto* view = d.findChild<QListView*>("listView");
+        QModelIndex file;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            listed.clear();
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+                if (listed.back() == "contacts")
+                    file = view->model()->index(row, 0, view->rootIndex());
+            }
+            return file.isValid();
+        })) << listed.join(", ").toStdString();
+        const QPoint at = view->visualRect(file).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        if (d.isVisible()) {
+            ADD_FAILURE() << "the file dialog did not take the file";
+            d.reject();
+        }
+        // Set last: a new poll replaces the one running this.
+        WhenDialogOpens<CImportAbookDlg>([&](CImportAbookDlg& import) {
+            checkCentred(import);
+            WhenDialogOpens<QMessageBox>([&](QMessageBox& box) {
+                checkCentred(box);
+                box.button(QMessageBox::Ok)->click();
+            });
+            PressOk(import);
+            if (import.isVisible()) {
+                ADD_FAILURE() << "the import dialog stayed open";
+                import.reject();
+            }
+        });
+    });
+    ChooseFromContextMenu(0, "Import Contacts... (CSV)");
+    EXPECT_EQ(filters, (QStringList{"Comma-Seperated Value Files (*.csv)", "All Files (*.*)"}));
+    EXPECT_EQ(centred.size(), 3) << centred.join(", ").toStdString();
+    EXPECT_EQ(List()->model()->rowCount(), 2);
 }

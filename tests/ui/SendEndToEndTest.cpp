@@ -8,12 +8,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 
 #include "app/CoreThread.h"
 #include "app/QueueThread.h"
 #include "base/Paths.h"
 #include "carrier-lab/LabServer.h"
+#include "res/StringTable.h"
 #include "runtime/PostToTarget.h"
+#include "service/Upgrade.h"
 #include "support/InProcessLab.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalDriver.h"
@@ -190,4 +193,53 @@ TEST_F(SendEndToEnd, AnAcceptedUpgradeRunsTheInstallerAndTheProgramClosesAndSave
     CloseWindow();  // as the application's end does once the window has closed
     EXPECT_TRUE(std::filesystem::exists(dir / "Quillo.bin"));
     EXPECT_TRUE(std::filesystem::exists(dir / "QuilloUpgrade.exe"));
+}
+
+// Closing the offer while the download is stalled means "stop": the transfer ends at once (the
+// next upgrade runs to its end long before the stalled answer would come), nothing is started,
+// nothing runnable stays behind, and the program carries on.
+TEST_F(SendEndToEnd, ClosingTheOfferDuringTheUpgradeCancelsItAndTheNextOfferCanBeTaken) {
+    InstallUiServices(std::make_shared<QtUiServices>());
+    lab.SetLatestVersion("1.07");
+    const std::string location = LoadString(IDS_DOWNLOAD_URL);
+    lab::Fault stall;
+    stall.kind = lab::FaultKind::Delay;
+    stall.path = location.substr(location.find('/'));
+    stall.delay = 30s;
+    lab.InjectFault(location.substr(0, location.find(':')), stall);
+    auto upgradeFiles = [&] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            count += entry.path().filename().string().starts_with(kInstallerFileName);
+        return count;
+    };
+
+    std::optional<ModalDriver<CNewVersionDlg>> second;
+    QStringList statuses;
+    int filesWhenTheNextBegan = -1;
+    ModalDriver<CNewVersionDlg> first([&](CNewVersionDlg& d) {
+        QTest::mouseClick(d.YesButton(), Qt::LeftButton);
+        // The lab has the download's request, and holds back its answer.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lab.PendingFaults().empty(); }, 10000));
+        EXPECT_TRUE(d.close());  // the close box, or Alt+F4
+        second.emplace([&](CNewVersionDlg& next) {
+            QObject::connect(next.StatusField(), &QLineEdit::textChanged, [&](const QString& t) {
+                if (statuses.isEmpty())
+                    filesWhenTheNextBegan = upgradeFiles();
+                statuses << t;
+            });
+            QTest::mouseClick(next.YesButton(), Qt::LeftButton);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !next.isVisible(); }, 20000));
+        });
+        PostToTarget(PostTarget::MainWindow, WM_APP_NEW_VERSION);
+    });
+    CMainDlg& w = Open();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second && second->Runs() == 1; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 20000));
+    ASSERT_FALSE(statuses.isEmpty());
+    EXPECT_EQ(statuses.front(), "Connecting...");
+    EXPECT_EQ(filesWhenTheNextBegan, 0);
+    EXPECT_EQ(statuses.back(), "Shutting Down...");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !lab.InstallerRuns().empty(); }, 10000));
+    EXPECT_EQ(lab.InstallerRuns().size(), 1u);
 }

@@ -1,13 +1,16 @@
 #include "ui/addressbook/AddressBookPanel.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTreeView>
 #include <algorithm>
+#include <cmath>
 
 #include "contacts/AddressBookEdits.h"
 #include "contacts/PhoneNumbers.h"
@@ -77,8 +80,8 @@ void CAddressBookPanel::Refresh() {
     QTreeView* list = m_controls.list;
     const int nameWidth = NameColumnWidth(book.size());
     list->setColumnWidth(0, nameWidth);
-    // The number column keeps its width: the narrower name column makes room for the scroll bar.
-    list->setColumnWidth(1, list->maximumViewportSize().width() - NameColumnWidth(0));
+    // The number column fills the rest of the list's width.
+    list->setColumnWidth(1, list->maximumViewportSize().width() - nameWidth);
     emit Refreshed();
 }
 
@@ -161,8 +164,11 @@ void CAddressBookPanel::ShowContextMenu(const QPoint& position) {
     append->setData(kAppendCommand);
     QAction* import = menu.addAction(QStringLiteral("Import Contacts... (CSV)"));
     import->setData(kImportCommand);
+    // The menu opens on the first press of a right double click and would swallow the second.
+    m_rightDoubleClicked = false;
+    menu.installEventFilter(this);
     QAction* chosen = menu.exec(m_controls.list->viewport()->mapToGlobal(position));
-    if (chosen == append) {
+    if (chosen == append || (chosen == nullptr && m_rightDoubleClicked)) {
         OnAppendToRecipients();
     } else if (chosen == import) {
         OnImport();
@@ -177,15 +183,37 @@ void CAddressBookPanel::OnImport() {
     Refresh();
 }
 
+bool CAddressBookPanel::IsSecondRightPress(const QMouseEvent& press) const {
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const QPointF moved = press.globalPosition() - m_firstRightPress.at;
+    return press.timestamp() - m_firstRightPress.time <=
+               static_cast<quint64>(hints->mouseDoubleClickInterval()) &&
+           std::abs(moved.x()) <= hints->mouseDoubleClickDistance() &&
+           std::abs(moved.y()) <= hints->mouseDoubleClickDistance();
+}
+
 bool CAddressBookPanel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_controls.list && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         OnDelete();
         return false;  // the list still sees the key
     }
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+    const auto* mouse = press || doubleClick ? static_cast<QMouseEvent*>(event) : nullptr;
+    if (mouse && mouse->button() == Qt::RightButton && watched != m_viewport) {
+        // The second press of a right double click, close to the first one, reaches the menu
+        // that the first opened (as a double click): the menu goes and the names are appended.
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && IsSecondRightPress(*mouse)) {
+            m_rightDoubleClicked = true;
+            menu->close();
+            return true;
+        }
+    }
+    if (press && watched == m_viewport && mouse->button() == Qt::RightButton)
+        m_firstRightPress = {mouse->timestamp(), mouse->globalPosition()};
     // Compared by the pointers kept: while the list is being destroyed it is no view any more.
-    if (watched == m_viewport && event->type() == QEvent::MouseButtonDblClick) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (doubleClick && watched == m_viewport) {
         if (mouse->button() == Qt::RightButton) {
             OnAppendToRecipients();
         } else {

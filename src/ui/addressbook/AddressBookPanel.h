@@ -5,6 +5,7 @@
 // keeps the controls; this object wires them and owns the list's model.
 
 #include <QObject>
+#include <QPointF>
 #include <vector>
 
 #include "contacts/Contact.h"
@@ -12,6 +13,7 @@
 class CAddressBookModel;
 class CAutoCompleteField;
 class QComboBox;
+class QMouseEvent;
 class QPoint;
 class QPushButton;
 class QTreeView;
@@ -78,9 +80,15 @@ private:
     void ShowContextMenu(const QPoint& position);
     void SetToText(const std::string& text);
     void SetControlsEnabled(bool enabled);
+    bool IsSecondRightPress(const QMouseEvent& press) const;
 
     QWidget* m_window;
     AddressBookControls m_controls;
     QWidget* m_viewport;  // the list's, where the mouse arrives
     CAddressBookModel* m_model;
+    struct {
+        quint64 time = 0;
+        QPointF at;
+    } m_firstRightPress;                // on the list: it opens the context menu
+    bool m_rightDoubleClicked = false;  // the menu was closed by a right double click
 };

@@ -1,5 +1,6 @@
 #include "ui/dialogs/NewVersionDlg.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,6 +68,13 @@ std::intptr_t CNewVersionDlg::OnAppMessage(Message& message) {
             break;
     }
     return 1;
+}
+
+void CNewVersionDlg::closeEvent(QCloseEvent* event) {
+    // The close box or Alt+F4 means stop: with the endpoint closed the core thread sees the
+    // upgrade cancelled at once, even while this dialog object still exists.
+    m_endpoint->Close();
+    CModalDialog::closeEvent(event);
 }
 
 void CNewVersionDlg::keyPressEvent(QKeyEvent* event) {

@@ -28,6 +28,7 @@ public:
     QPushButton* NoButton() const { return m_no; }
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -13,9 +14,23 @@
 
 namespace {
 
-// Message boxes belong to the active window, as the program's dialogs own theirs.
-QWidget* ActiveWindow() {
-    return QApplication::activeWindow();
+// The window a box or file dialog belongs to, and opens centred over: the dialog the user is
+// in, else the active window. A dialog that has just closed (the import dialog before its
+// result box) hands over to its owner; with nothing active, the program's visible main window.
+QWidget* OwnerWindow() {
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    while (owner != nullptr && !owner->isVisible())
+        owner = owner->parentWidget() ? owner->parentWidget()->window() : nullptr;
+    if (owner != nullptr)
+        return owner;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->parentWidget() == nullptr && !top->isModal() &&
+            top->windowType() != Qt::Popup && top->windowType() != Qt::ToolTip)
+            return top;
+    }
+    return nullptr;
 }
 
 // "Text (*.csv)|*.csv|All Files (*.*)|*.*||" as the file dialog takes it: the descriptions
@@ -32,10 +47,19 @@ QString DialogFilter(const std::string& filter) {
     return descriptions.join(QStringLiteral(";;"));
 }
 
+// "*.*" means every file, but Qt here matches it literally and so hides names without a dot.
+// The filter keeps its text; only the dialog's list is told to show everything.
+void ShowEveryFileUnderStarDotStar(QFileDialog& dialog, const QString& filter) {
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    if (files == nullptr || !filter.contains(QStringLiteral("(*.*)")))
+        return;
+    files->setNameFilters({QStringLiteral("*")});
+}
+
 }  // namespace
 
 MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) {
-    QMessageBox box(ActiveWindow());
+    QMessageBox box(OwnerWindow());
     box.setWindowTitle(QStringLiteral("Quillo"));
     box.setText(ToQt(text));
     switch (icon) {
@@ -79,11 +103,17 @@ MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, Mb
 }
 
 std::optional<std::filesystem::path> QtUiServices::ChooseFileToOpen(const std::string& filter) {
-    QString file =
-        QFileDialog::getOpenFileName(ActiveWindow(), QString(), QString(), DialogFilter(filter));
-    if (file.isEmpty())
+    // Qt's own dialog, so that the list can be told what "*.*" means.
+    QFileDialog dialog(OwnerWindow());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(DialogFilter(filter));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& f) { ShowEveryFileUnderStarDotStar(dialog, f); });
+    ShowEveryFileUnderStarDotStar(dialog, dialog.selectedNameFilter());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return std::filesystem::path(file.toStdString());
+    return std::filesystem::path(dialog.selectedFiles().front().toStdString());
 }
 
 bool QtUiServices::OpenLink(const std::string& url) {
