@@ -16,10 +16,15 @@ std::filesystem::path SettingsFilePath() {
 void LoadSettings() {
     CAppSettings& settings = AppSettings();
     settings.ApplyDefaults();
+    const std::filesystem::path path = SettingsFilePath();
+    std::error_code error;
+    if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found)
+        return;  // a first start: the defaults are the settings, and nothing needs saying
     try {
-        LoadSettingsFile(ReadWholeFile(SettingsFilePath()), settings);
+        LoadSettingsFile(ReadWholeFile(path), settings);
     } catch (...) {
-        // No file, a wrong pass phrase or a damaged stream: keep what was read and the defaults.
+        // An unreadable file, a wrong pass phrase or a damaged stream: keep what was read and the
+        // defaults.
         ReportCaught("reading the settings file");
     }
 }
