@@ -16,6 +16,7 @@
 #include "ui/addressbook/AddressBookPanel.h"
 #include "ui/completion/AutoCompleteField.h"
 #include "ui/completion/SuggestionList.h"
+#include "ui/main/MainWindowIds.h"
 #include "ui/platform/GuiText.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST_F(AutoComplete, TypingOffersTheNamesThatBeginWithTheTextSortedWithoutCase) 
     EXPECT_TRUE(List().isVisible());
     EXPECT_EQ(Shown(List()), (QStringList{"bill", "Bob"}));  // not Abe: only the start counts
     ASSERT_EQ(notes.size(), 1);
-    EXPECT_EQ(notes[0], (QList<QVariant>{CAutoCompleteField::kTextChanged, 1002}));
+    EXPECT_EQ(notes[0], (QList<QVariant>{CAutoCompleteField::kTextChanged, MainWindowIds::kTo.id}));
     EXPECT_TRUE(To()->hasFocus());
 
     Type("O");
@@ -118,7 +119,8 @@ TEST_F(AutoComplete, KeysMoveTheSelectionWrapAndCopyItIntoTheField) {
     EXPECT_EQ(Edit()->text(), "Olga");
     EXPECT_EQ(Edit()->cursorPosition(), 4);
     EXPECT_TRUE(Edit()->isModified());
-    EXPECT_EQ(notes.last(), (QList<QVariant>{CAutoCompleteField::kSuggestionCopied, 1002}));
+    EXPECT_EQ(notes.last(),
+              (QList<QVariant>{CAutoCompleteField::kSuggestionCopied, MainWindowIds::kTo.id}));
     Key(Qt::Key_Up);  // from the first row to the last
     EXPECT_EQ(Edit()->text(), "Otto");
     Key(Qt::Key_Down);

@@ -8,7 +8,6 @@
 #include <QPushButton>
 
 #include "contacts/PhoneNumbers.h"
-#include "runtime/PostToTarget.h"
 #include "runtime/WindowEndpoint.h"
 #include "storage/AppSettings.h"
 #include "ui/dialogs/DialogIds.h"
