@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ clang cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev
-  libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev
+  libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation xvfb xauth
   librsvg2-bin desktop-file-utils appstream groff-base file

@@ -1,0 +1,278 @@
+// The history's speed: recording a 50-recipient batch against the same inserts as a bare SQLite
+// loop in one transaction, and with 1,000,000 recipient rows the window's first page and a
+// search's first page against SQLite's own FTS5 query for the same word. Goals: a record at most
+// 5 ms and 1.5 times the bare loop; the first page under 200 ms; a search's first page under
+// 50 ms and 1.5 times the bare query. Also reports the file's size per recipient row.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "RatioReporter.h"
+#include "history/HistorySchema.h"
+#include "history/HistoryStore.h"
+#include "history/SqliteDatabase.h"
+#include "history/SqliteStatement.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRecipientRows = 1000000;
+constexpr const char* kWord = "harbour";  // in about one batch of a hundred
+
+fs::path Folder() {
+    static const fs::path folder = [] {
+        char pattern[] = "/tmp/quillo-bench-XXXXXX";
+        return fs::path(::mkdtemp(pattern) != nullptr ? pattern : "/tmp");
+    }();
+    return folder;
+}
+
+std::uint32_t Next(std::uint32_t& seed) {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;  // the low bits of this generator repeat quickly
+}
+
+// A message of common words, now and then with the searched one.
+std::string Message(std::uint32_t& seed) {
+    std::string text;
+    for (int w = 0, words = 4 + static_cast<int>(Next(seed) % 20); w < words; ++w)
+        text.append("w").append(std::to_string(Next(seed) % 3000)).append(" ");
+    if (Next(seed) % 100 == 0)
+        text += kWord;
+    return text;
+}
+
+HistoryBatchRecord Batch50(std::int64_t n) {
+    HistoryBatchRecord batch{
+        n,    "web forms",  "Meeting moved to 3 pm, room 4 (" + std::to_string(n) + ")",
+        "Me", "5550009999", "",
+        {}};
+    for (int r = 0; r < 50; ++r)
+        batch.parts.push_back({std::to_string(5550000000LL + r),
+                               "Friend Number " + std::to_string(r), "Verizon", r % 10 == 0 ? 4 : 0,
+                               r % 10 == 0 ? "No connection" : "", std::nullopt});
+    return batch;
+}
+
+void BM_RecordBatch50(benchmark::State& state) {
+    const fs::path file = Folder() / "record.db";
+    CHistoryStore store;
+    if (store.Open(file, {}) != HistoryStatus::Ready) {
+        state.SkipWithError("cannot open");
+        return;
+    }
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        if (store.RecordBatch(Batch50(++n)) == 0)
+            state.SkipWithError("not recorded");
+    }
+}
+
+// The same rows with SQLite's API alone: statements prepared once, one transaction per batch.
+void BM_BareInserts50(benchmark::State& state) {
+    const fs::path file = Folder() / "bare.db";
+    CSqliteDatabase db(file, CSqliteDatabase::Mode::ReadWrite);
+    db.Exec(
+        "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;"
+        "PRAGMA secure_delete = ON");
+    MigrateHistory(db);
+    sqlite3* h = db.Handle();
+    auto prepare = [h](const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(h, sql, -1, &s, nullptr);
+        return s;
+    };
+    sqlite3_stmt* batch = prepare(
+        "INSERT INTO batch(sent_at, route, message, sender_name, reply_number, reply_email, "
+        "failed) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    sqlite3_stmt* recipient = prepare(
+        "INSERT INTO recipient(batch_id, name, number, carrier, parts, result, result_text, "
+        "message_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    sqlite3_stmt* words =
+        prepare("INSERT INTO batch_words(rowid, message, people) VALUES (?, ?, ?)");
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        const HistoryBatchRecord b = Batch50(++n);
+        sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_bind_int64(batch, 1, b.sentAt);
+        sqlite3_bind_text(batch, 2, b.route.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(batch, 3, b.messageUtf8.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(batch, 4, b.senderName.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(batch, 5, b.replyNumber.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(batch, 6, b.replyEmail.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(batch, 7, 5);
+        sqlite3_step(batch);
+        sqlite3_reset(batch);
+        const std::int64_t id = sqlite3_last_insert_rowid(h);
+        std::string people;
+        for (const HistoryPart& p : b.parts) {
+            sqlite3_bind_int64(recipient, 1, id);
+            sqlite3_bind_text(recipient, 2, p.name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(recipient, 3, p.number.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(recipient, 4, p.carrier.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(recipient, 5, 1);
+            sqlite3_bind_int(recipient, 6, p.result);
+            sqlite3_bind_text(recipient, 7, p.resultText.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_null(recipient, 8);
+            sqlite3_step(recipient);
+            sqlite3_reset(recipient);
+            people += p.name + " " + p.number + " ";
+        }
+        sqlite3_bind_int64(words, 1, id);
+        sqlite3_bind_text(words, 2, b.messageUtf8.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(words, 3, people.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(words);
+        sqlite3_reset(words);
+        sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    for (sqlite3_stmt* s : {batch, recipient, words}) sqlite3_finalize(s);
+}
+
+// A history of 1,000,000 recipient rows: batches of 1 to 19 recipients, a tenth with a failure.
+const fs::path& BigHistory() {
+    static const fs::path file = [] {
+        const fs::path path = Folder() / "big.db";
+        CSqliteDatabase db(path, CSqliteDatabase::Mode::ReadWrite);
+        db.Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = OFF");
+        MigrateHistory(db);
+        auto batch = db.Prepare(
+            "INSERT INTO batch(sent_at, route, message, sender_name, reply_number, reply_email, "
+            "failed) VALUES (?1, 'web forms', ?2, 'Me', '5550009999', '', ?3)");
+        auto recipient = db.Prepare(
+            "INSERT INTO recipient(batch_id, name, number, carrier, parts, result, result_text) "
+            "VALUES (?1, ?2, ?3, 'Verizon', 1, ?4, ?5)");
+        auto words =
+            db.Prepare("INSERT INTO batch_words(rowid, message, people) VALUES (?1, ?2, ?3)");
+        std::uint32_t seed = 7;
+        CSqliteTransaction transaction(db);
+        for (int rows = 0, n = 1; rows < kRecipientRows; ++n) {
+            const int count =
+                std::min(1 + static_cast<int>(Next(seed) % 19), kRecipientRows - rows);
+            const bool fails = Next(seed) % 10 == 0;
+            const std::string text = Message(seed);
+            batch.Bind(1, 1700000000000LL + n * 60000LL).Bind(2, text).Bind(3, fails ? 1 : 0).Run();
+            std::string people;
+            for (int r = 0; r < count; ++r, ++rows) {
+                const std::string name = "Contact " + std::to_string(Next(seed) % 5000);
+                const std::string number = std::to_string(5550000000LL + Next(seed) % 10000000);
+                const bool failed = fails && r == 0;
+                recipient.Bind(1, n)
+                    .Bind(2, name)
+                    .Bind(3, number)
+                    .Bind(4, failed ? 4 : 0)
+                    .Bind(5, failed ? "No connection" : "")
+                    .Run();
+                people += name + " " + number + " ";
+            }
+            words.Bind(1, n).Bind(2, text).Bind(3, people).Run();
+        }
+        transaction.Commit();
+        db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        return path;
+    }();
+    return file;
+}
+
+// The window's first page of `query`, as the window's own reader fetches it.
+void FirstPage(benchmark::State& state, const HistoryQuery& query) {
+    CHistoryStore store;
+    HistoryOptions reader;
+    reader.reader = true;
+    store.Open(BigHistory(), reader);
+    for (auto _ : state) {
+        const std::vector<HistoryBatch> page = store.Page(query);
+        if (page.size() != 50)
+            state.SkipWithError("short page");
+        benchmark::DoNotOptimize(page.data());
+    }
+}
+
+void BM_FirstPage(benchmark::State& state) {
+    FirstPage(state, {});
+}
+
+void BM_SearchFirstPage(benchmark::State& state) {
+    FirstPage(state, {kWord});
+}
+
+// SQLite's own: the newest 50 batches with the word, from the word index alone.
+void BM_BareFts5Query(benchmark::State& state) {
+    CSqliteDatabase db(BigHistory(), CSqliteDatabase::Mode::ReadOnly);
+    CSqliteStatement query = db.Prepare(
+        "SELECT rowid FROM batch_words WHERE batch_words MATCH ?1 ORDER BY rowid DESC LIMIT 50");
+    for (auto _ : state) {
+        query.Bind(1, std::string_view(kWord));
+        int rows = 0;
+        while (query.Step()) rows += query.Int(0) > 0 ? 1 : 0;
+        query.Reset();
+        if (rows != 50)
+            state.SkipWithError("short page");
+    }
+}
+
+// SQLite's own, the same page: the word's newest 50 batches with every recipient, one statement.
+void BM_BareFts5Page(benchmark::State& state) {
+    CSqliteDatabase db(BigHistory(), CSqliteDatabase::Mode::ReadOnly);
+    CSqliteStatement query = db.Prepare(
+        "WITH hits AS (SELECT rowid AS id FROM batch_words WHERE batch_words MATCH ?1 "
+        "ORDER BY rowid DESC LIMIT 50) "
+        "SELECT b.id, b.sent_at, b.route, b.message, r.id, r.name, r.number, r.carrier, r.parts, "
+        "r.result, r.result_text, r.message_id, r.state, r.state_at FROM hits "
+        "JOIN batch b ON b.id = hits.id JOIN recipient r ON r.batch_id = b.id "
+        "ORDER BY b.id DESC, r.id");
+    for (auto _ : state) {
+        query.Bind(1, std::string_view(kWord));
+        std::size_t bytes = 0;
+        while (query.Step()) {
+            for (int column : {2, 3, 5, 6, 7, 10, 11}) bytes += query.Text(column).size();
+            for (int column : {0, 1, 4, 8, 9, 12, 13})
+                bytes += static_cast<std::size_t>(query.Int(column));
+        }
+        query.Reset();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+BENCHMARK(BM_BareInserts50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordBatch50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareFts5Query)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareFts5Page)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchFirstPage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    // CPU time is the steadier measure on a shared machine; wall time includes the disk.
+    auto ratio = [&](const char* name, const char* baseline) {
+        const double base = reporter.cpuTimes[baseline];
+        return base > 0 ? reporter.cpuTimes[name] / base : 0.0;
+    };
+    std::printf(
+        "record 50 recipients: %.3f ms, %.2f x the bare loop in CPU time (goal <= 5 ms, <= 1.5)\n",
+        reporter.realTimes["BM_RecordBatch50"], ratio("BM_RecordBatch50", "BM_BareInserts50"));
+    std::printf("first page of %d recipient rows: %.3f ms (goal < 200 ms)\n", kRecipientRows,
+                reporter.realTimes["BM_FirstPage"]);
+    std::printf(
+        "search \"%s\", first page: %.3f ms, %.2f x SQLite's FTS5 query of the same page in "
+        "CPU time (goal < 50 ms, <= 1.5); %.1f x the word's ids alone\n",
+        kWord, reporter.realTimes["BM_SearchFirstPage"],
+        ratio("BM_SearchFirstPage", "BM_BareFts5Page"),
+        ratio("BM_SearchFirstPage", "BM_BareFts5Query"));
+    if (reporter.realTimes.count("BM_FirstPage"))
+        std::printf("file size: %.1f bytes per recipient row\n",
+                    static_cast<double>(fs::file_size(BigHistory())) / kRecipientRows);
+    fs::remove_all(Folder());
+    benchmark::Shutdown();
+    return 0;
+}
