@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 
+#include "app/AppHistory.h"
 #include "app/SendCommand.h"
 #include "base/PostToTarget.h"
 #include "base/UiServices.h"
@@ -18,6 +21,7 @@
 #include "ui/dialogs/AboutDlg.h"
 #include "ui/dialogs/DonateDlg.h"
 #include "ui/dialogs/NewVersionDlg.h"
+#include "ui/history/HistoryWindow.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MessageEditor.h"
 #include "ui/main/PartPreviewLabel.h"
@@ -126,6 +130,9 @@ void CMainDlg::Connect(QPushButton* options, QPushButton* about) {
     connect(m_send, &QPushButton::clicked, this, &CMainDlg::OnSend);
     connect(options, &QPushButton::clicked, m_sender, &CSenderField::OpenOptions);
     connect(about, &QPushButton::clicked, this, [this] { RunModal<CAboutDlg>(this); });
+    connect(m_editor, &CMessageEditor::historyRequested, this, &CMainDlg::OpenHistory);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            &CMainDlg::OpenHistory);
 }
 
 void CMainDlg::OnInitDialog() {
@@ -144,6 +151,35 @@ void CMainDlg::OnInitDialog() {
 
     PostToTarget(PostTarget::CoreThread, WM_APP_SITE_INFO);
     m_to->setFocus();
+    // Once the window shows: a history that could not be opened is told about over it.
+    QTimer::singleShot(0, this, [] {
+        if (CAppHistory* history = CAppHistory::Running()) {
+            history->WaitUntilWritten(std::chrono::seconds(2));  // the file is opened by then
+            history->ShowNotice();
+        }
+    });
+}
+
+CHistoryWindow* CMainDlg::OpenHistory() {
+    CAppHistory* history = CAppHistory::Running();
+    if (!history)
+        return nullptr;
+    if (!m_history) {
+        m_history = new CHistoryWindow(*history, this);
+        connect(m_history, &CHistoryWindow::sendAgain, this, &CMainDlg::OnSendAgain);
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+    return m_history;
+}
+
+void CMainDlg::OnSendAgain(const QString& to, const QString& message) {
+    m_to->setEditText(to);
+    m_message->setPlainText(message);
+    raise();
+    activateWindow();
+    m_send->setFocus();
 }
 
 void CMainDlg::OnSend() {
@@ -183,6 +219,11 @@ void CMainDlg::OnSendResults(const SendFailureList& failures) {
     if (report.allSent) {
         m_message->clear();
         m_message->setFocus();
+    }
+    if (CAppHistory* history = CAppHistory::Running()) {
+        history->ShowNotice();
+        if (m_history && history->WaitUntilWritten(std::chrono::seconds(1)))
+            m_history->Refresh();
     }
 }
 

@@ -15,6 +15,7 @@
 #include "ui/platform/DialogLayout.h"
 
 class CAddressBookPanel;
+class CHistoryWindow;
 class CMessageEditor;
 class CPartPreviewLabel;
 class CSenderField;
@@ -46,6 +47,8 @@ public:
     CAutoCompleteField* ToCompletion() const { return m_recipients->Completion(); }
     CPartPreviewLabel* PartPreview() const { return m_preview; }
     CMessageEditor* Editor() const { return m_editor; }
+    // The history window, opened (or brought to the front) by Ctrl+H; null without a history.
+    CHistoryWindow* OpenHistory();
 
     // The client width with the panel open.
     static int FullClientWidth();
@@ -66,6 +69,7 @@ private:
     void OnEnterKey();
     void OnSendResults(const SendFailureList& failures);
     void OnCarrierFound(const std::string& number, std::int32_t carrier);
+    void OnSendAgain(const QString& to, const QString& message);
     void StoreWindowPosition();
 
     CPopupComboBox* m_to = nullptr;
@@ -79,5 +83,6 @@ private:
     CSenderField* m_sender = nullptr;
     CMessageEditor* m_editor = nullptr;
     CAddressBookPanel* m_panel = nullptr;
+    CHistoryWindow* m_history = nullptr;
     std::shared_ptr<CWindowEndpoint> m_endpoint;
 };

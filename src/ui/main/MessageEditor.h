@@ -43,6 +43,8 @@ public:
 signals:
     // Enter without Ctrl: the window's send command decides.
     void enterPressed();
+    // "History of Sent Messages..." in the context menu.
+    void historyRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
