@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
@@ -17,14 +18,19 @@
 #include "ui/MainWindowFixture.h"
 #include "ui/history/HistoryIds.h"
 #include "ui/history/HistoryWindow.h"
+#include "ui/main/MessageEditor.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
 HistoryPart Part(std::string number, std::string name, std::int32_t result = 0) {
-    return {std::move(number), std::move(name), "Verizon", result,
-            result == 0 ? "" : StatusText(result), std::nullopt};
+    return {std::move(number),
+            std::move(name),
+            "Verizon",
+            result,
+            result == 0 ? "" : StatusText(result),
+            std::nullopt};
 }
 
 class HistoryWindow : public MainWindowTest {
@@ -38,8 +44,19 @@ protected:
         auto record = history->Recorder();
         std::int64_t at = 1'700'000'000'000;
         for (int i = 0; i < kFiller; ++i)
-            record({at++, "Carrier web forms", "filler " + std::to_string(i), "Me", "", "", {Part("5550100019", "")}});
-        record({at++, "Carrier web forms", "See the dentist\r\nat nine", "Me", "5550001111", "",
+            record({at++,
+                    "Carrier web forms",
+                    "filler " + std::to_string(i),
+                    "Me",
+                    "",
+                    "",
+                    {Part("5550100019", "")}});
+        record({at++,
+                "Carrier web forms",
+                "See the dentist\r\nat nine",
+                "Me",
+                "5550001111",
+                "",
                 {Part("5550100009", "Ann Lee", ResultNoConnection), Part("5550100029", "Bo"),
                  Part("5550100039", "", ResultWrongCarrier)}});
         record({at++, "Carrier web forms", "Lunch?", "Me", "", "", {Part("5550100029", "Bo")}});
@@ -98,6 +115,14 @@ TEST_F(HistoryWindow, OpensAtOnceNewestFirstAndFetchesTheRestAsItScrolls) {
     }
     EXPECT_EQ(view->model()->rowCount(), total);
     EXPECT_EQ(Cell(h, total - 1, 2), "filler 0");
+
+    // Closed, it comes back from the message field's menu too.
+    h.close();
+    const std::unique_ptr<QMenu> menu(dialog->Editor()->CreateMenu({}));
+    QAction* item = menu->actions().at(menu->actions().size() - 2);
+    EXPECT_EQ(item->text(), "History of Sent Messages...");
+    item->trigger();
+    EXPECT_TRUE(h.isVisible());
 }
 
 TEST_F(HistoryWindow, SearchAsYouTypeAndTheFailuresFilterNarrowTheList) {
@@ -134,7 +159,8 @@ TEST_F(HistoryWindow, SendAgainFillsToAndTheMessageWithTheFailedRecipientsOnly) 
     auto* recipients = Control<QTableWidget>(&h, HistoryIds::kRecipients);
     ASSERT_EQ(recipients->rowCount(), 3);
     EXPECT_EQ(recipients->item(0, 1)->text(), "(555) 010-0009");
-    EXPECT_EQ(recipients->item(2, 4)->text(), QString::fromStdString(StatusText(ResultWrongCarrier)));
+    EXPECT_EQ(recipients->item(2, 4)->text(),
+              QString::fromStdString(StatusText(ResultWrongCarrier)));
     Click(h, HistoryIds::kSendAgain);
     // Ann Lee is still in the address book; the other failed one goes by number.
     EXPECT_EQ(dialog->ToField()->currentText(), "Ann Lee, 5550100039");

@@ -123,8 +123,11 @@ void CHistoryWindow::CreateControls() {
 
 void CHistoryWindow::CreateKeepChoice(QComboBox* keep) {
     static const std::pair<int, const char*> kChoices[] = {
-        {kKeepHistoryForever, "Keep every batch"}, {365, "Keep 365 days"},
-        {90, "Keep 90 days"}, {30, "Keep 30 days"}, {7, "Keep 7 days"},
+        {kKeepHistoryForever, "Keep every batch"},
+        {365, "Keep 365 days"},
+        {90, "Keep 90 days"},
+        {30, "Keep 30 days"},
+        {7, "Keep 7 days"},
         {0, "Keep no history"}};
     for (const auto& [days, text] : kChoices) keep->addItem(QString::fromLatin1(text), days);
     const int current = m_history.KeepDays();

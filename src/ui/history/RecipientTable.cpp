@@ -9,8 +9,7 @@ namespace {
 
 QStringList Cells(const HistoryRecipient& r) {
     return {ToQt(r.name), ToQt(FormatPhoneNumber(r.number)), ToQt(r.carrier),
-            QString::number(r.parts),
-            r.Failed() ? ToQt(r.resultText) : QStringLiteral("Sent")};
+            QString::number(r.parts), r.Failed() ? ToQt(r.resultText) : QStringLiteral("Sent")};
 }
 
 }  // namespace
