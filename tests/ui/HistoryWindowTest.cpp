@@ -106,7 +106,7 @@ TEST_F(HistoryWindow, OpensAtOnceNewestFirstAndFetchesTheRestAsItScrolls) {
     EXPECT_LT(view->model()->rowCount(), total);  // only what the view needed so far
     EXPECT_EQ(Cell(h, 0, 2), "Lunch?");
     EXPECT_EQ(Cell(h, 0, 3), "Sent");
-    EXPECT_EQ(Cell(h, 1, 1), "Ann Lee, Bo, 5550100039");
+    EXPECT_EQ(Cell(h, 1, 1), "Ann Lee, Bo, (555) 010-0039");
     EXPECT_EQ(Cell(h, 1, 2), "See the dentist");
     EXPECT_EQ(Cell(h, 1, 3), "2 of 3 failed");
     for (int turns = 0; turns < 10 && view->model()->rowCount() < total; ++turns) {
@@ -165,6 +165,7 @@ TEST_F(HistoryWindow, SendAgainFillsToAndTheMessageWithTheFailedRecipientsOnly) 
     // Ann Lee is still in the address book; the other failed one goes by number.
     EXPECT_EQ(dialog->ToField()->currentText(), "Ann Lee, 5550100039");
     EXPECT_EQ(dialog->MessageField()->toPlainText(), "See the dentist\nat nine");
+    EXPECT_FALSE(h.isVisible());
 }
 
 TEST_F(HistoryWindow, CopyDeleteClearAllAndTheKeepingChoice) {

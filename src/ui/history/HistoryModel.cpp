@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include "contacts/PhoneNumbers.h"
 #include "ui/platform/GuiText.h"
 
 namespace {
@@ -25,7 +26,8 @@ QString ResultSummary(const HistoryBatch& batch) {
 
 QString RecipientsText(const std::vector<HistoryRecipient>& recipients) {
     QStringList names;
-    for (const HistoryRecipient& r : recipients) names << ToQt(r.name.empty() ? r.number : r.name);
+    for (const HistoryRecipient& r : recipients)
+        names << ToQt(r.name.empty() ? FormatPhoneNumber(r.number) : r.name);
     return names.join(QStringLiteral(", "));
 }
 

@@ -42,5 +42,5 @@ private:
 
 // "Sent", "Failed" or "2 of 3 failed".
 QString ResultSummary(const HistoryBatch& batch);
-// The names as shown in To, or the numbers of those without one.
+// The names as shown in To, or the numbers (in display form) of those without one.
 QString RecipientsText(const std::vector<HistoryRecipient>& recipients);

@@ -175,6 +175,8 @@ CHistoryWindow* CMainDlg::OpenHistory() {
 }
 
 void CMainDlg::OnSendAgain(const QString& to, const QString& message) {
+    // The history window stays above this one: out of the way while the user looks and sends.
+    m_history->hide();
     m_to->setEditText(to);
     m_message->setPlainText(message);
     raise();
