@@ -61,7 +61,7 @@ CHistoryWindow::CHistoryWindow(CAppHistory& history, QWidget* parent)
     m_model = new CHistoryModel(*m_store, this);
     CreateControls();
     Connect();
-    resize(720, 480);
+    resize(860, 500);
     OnSelectionChanged();
 }
 
