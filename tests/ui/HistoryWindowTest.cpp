@@ -14,7 +14,7 @@
 
 #include "app/AppHistory.h"
 #include "app/HistoryKeeping.h"
-#include "delivery/SendFailure.h"
+#include "history/HistoryFixture.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/history/HistoryIds.h"
 #include "ui/history/HistoryWindow.h"
@@ -23,15 +23,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-HistoryPart Part(std::string number, std::string name, std::int32_t result = 0) {
-    return {std::move(number),
-            std::move(name),
-            "Verizon",
-            result,
-            result == 0 ? "" : StatusText(result),
-            std::nullopt};
-}
 
 class HistoryWindow : public MainWindowTest {
 protected:
