@@ -7,7 +7,9 @@
 
 namespace {
 
-// Version 1: batches, their recipients, and the word index over the text and the people.
+// Version 1: batches, their recipients, and the word index over the text and the people. Search
+// as you type asks for beginnings of words: the index keeps the first 1 to 3 characters of each
+// word as well, or a first letter would merge the lists of every word that has it.
 constexpr const char* kVersion1 = R"sql(
 CREATE TABLE batch(
   id INTEGER PRIMARY KEY,
@@ -36,7 +38,7 @@ CREATE TABLE recipient(
 );
 CREATE INDEX recipient_of_batch ON recipient(batch_id);
 CREATE VIRTUAL TABLE batch_words USING fts5(message, people,
-  tokenize = 'unicode61 remove_diacritics 2');
+  tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2 3');
 CREATE TRIGGER batch_words_forget AFTER DELETE ON batch BEGIN
   DELETE FROM batch_words WHERE rowid = old.id;
 END;

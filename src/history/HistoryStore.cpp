@@ -145,6 +145,7 @@ void CHistoryStore::Close() {
     m_statements.reset();
     m_db.reset();
     m_lock.reset();
+    m_status = HistoryStatus::Closed;
 }
 
 std::optional<HistoryNotice> CHistoryStore::TakeNotice() {
@@ -290,8 +291,8 @@ std::int64_t CHistoryStore::RecordBatch(const HistoryBatchRecord& batch) {
 
 std::int64_t CHistoryStore::InsertBatch(const HistoryBatchRecord& batch) {
     const std::vector<HistoryRecipient> recipients = FoldParts(batch.parts);
-    int failed = 0;
-    for (const HistoryRecipient& r : recipients) failed += r.Failed() ? 1 : 0;
+    const auto failed = std::count_if(recipients.begin(), recipients.end(),
+                                      [](const HistoryRecipient& r) { return r.Failed(); });
     CSqliteTransaction transaction(*m_db);
     m_statements->insertBatch.Bind(1, batch.sentAt)
         .Bind(2, ToUtf8(batch.route))
@@ -302,8 +303,19 @@ std::int64_t CHistoryStore::InsertBatch(const HistoryBatchRecord& batch) {
         .Bind(7, failed)
         .Run();
     const std::int64_t batchId = m_db->LastInsertRowId();
+    InsertReferences(batch, InsertRecipients(batchId, recipients));
+    m_statements->insertWords.Bind(1, batchId)
+        .Bind(2, batch.messageUtf8)
+        .Bind(3, People(recipients))
+        .Run();
+    transaction.Commit();
+    return batchId;
+}
+
+std::map<std::string, std::int64_t> CHistoryStore::InsertRecipients(
+    std::int64_t batchId, const std::vector<HistoryRecipient>& recipients) {
     CSqliteStatement& insert = m_statements->insertRecipient;
-    std::map<std::string, std::int64_t> recipientIds;
+    std::map<std::string, std::int64_t> idByNumber;
     for (const HistoryRecipient& r : recipients) {
         insert.Bind(1, batchId)
             .Bind(2, ToUtf8(r.name))
@@ -314,22 +326,22 @@ std::int64_t CHistoryStore::InsertBatch(const HistoryBatchRecord& batch) {
             .Bind(7, ToUtf8(r.resultText))
             .BindOptional(8, r.messageId)
             .Run();
-        recipientIds[r.number] = m_db->LastInsertRowId();
+        idByNumber[r.number] = m_db->LastInsertRowId();
     }
-    CSqliteStatement& reference = m_statements->insertReference;
+    return idByNumber;
+}
+
+// Every part's message id, so that a delivery report for any part finds its recipient.
+void CHistoryStore::InsertReferences(const HistoryBatchRecord& batch,
+                                     const std::map<std::string, std::int64_t>& idByNumber) {
+    CSqliteStatement& insert = m_statements->insertReference;
     for (const HistoryPart& part : batch.parts) {
         if (part.messageId)
-            reference.Bind(1, ToUtf8(batch.route))
+            insert.Bind(1, ToUtf8(batch.route))
                 .Bind(2, *part.messageId)
-                .Bind(3, recipientIds[part.number])
+                .Bind(3, idByNumber.at(part.number))
                 .Run();
     }
-    m_statements->insertWords.Bind(1, batchId)
-        .Bind(2, batch.messageUtf8)
-        .Bind(3, People(recipients))
-        .Run();
-    transaction.Commit();
-    return batchId;
 }
 
 bool CHistoryStore::UpdateDelivery(const std::string& route, const std::string& messageId,

@@ -21,6 +21,7 @@
 #include "history/SqliteStatement.h"
 
 enum class HistoryStatus {
+    Closed,  // not opened yet, or closed
     Ready,
     Off,           // keeping no history: nothing is written
     CannotOpen,    // the folder or the file cannot be used
@@ -90,11 +91,15 @@ private:
     template <typename F>
     bool Guard(const char* what, F&& operation);
     std::int64_t InsertBatch(const HistoryBatchRecord& batch);
+    std::map<std::string, std::int64_t> InsertRecipients(
+        std::int64_t batchId, const std::vector<HistoryRecipient>& recipients);
+    void InsertReferences(const HistoryBatchRecord& batch,
+                          const std::map<std::string, std::int64_t>& idByNumber);
     std::vector<HistoryRecipient> ReadRecipients(std::int64_t batchId);
 
     std::filesystem::path m_file;
     HistoryOptions m_options;
-    HistoryStatus m_status = HistoryStatus::CannotOpen;
+    HistoryStatus m_status = HistoryStatus::Closed;
     std::optional<HistoryNotice> m_notice;
     int m_restarts = 0;
     std::unique_ptr<CHistoryFileLock> m_lock;  // the writer's, held while it is open

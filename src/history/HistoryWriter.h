@@ -38,7 +38,7 @@ public:
 
     // Waits until everything posted before the call has been written; false at the deadline.
     bool WaitUntilWritten(std::chrono::milliseconds deadline);
-    // The store's state as of the last finished piece of work (CannotOpen until it opened).
+    // The store's state as of the last finished piece of work (Closed until it has opened).
     HistoryStatus Status() const { return m_status.load(); }
 
 private:
@@ -49,7 +49,7 @@ private:
 
     NoticeHandler m_onNotice;
     CHistoryStore m_store;  // touched only on the writer's thread
-    std::atomic<HistoryStatus> m_status{HistoryStatus::CannotOpen};
+    std::atomic<HistoryStatus> m_status{HistoryStatus::Closed};
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Task> m_tasks;

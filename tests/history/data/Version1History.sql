@@ -26,7 +26,7 @@ CREATE TABLE recipient(
 );
 CREATE INDEX recipient_of_batch ON recipient(batch_id);
 CREATE VIRTUAL TABLE batch_words USING fts5(message, people,
-  tokenize = 'unicode61 remove_diacritics 2');
+  tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2 3');
 CREATE TRIGGER batch_words_forget AFTER DELETE ON batch BEGIN
   DELETE FROM batch_words WHERE rowid = old.id;
 END;
