@@ -4,7 +4,7 @@
 #
 #   cmake -DMODE=snapshot|check -DSOURCE=<dir> -DBUILD=<dir> -DSNAPSHOT=<file> -P CheckTree.cmake
 
-set(written Quillo.bin Quillo.bin.*.new QuilloUpgrade.exe QuilloHistory.db* ca-key.pem)
+set(written Quillo.bin Quillo.bin.*.new QuilloUpgrade.exe QuilloHistory.db* QuilloHistory.conf ca-key.pem)
 
 function(tree_state out)
   # Outside a git checkout (a source archive) only the written files are compared.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/AppHistory.h"
 #include "app/CoreThread.h"
 #include "app/QueueThread.h"
 #include "base/CaughtException.h"
@@ -22,8 +23,10 @@ std::shared_ptr<CWorkerThread> StartWorker(std::shared_ptr<CWorkerThread> worker
 }  // namespace
 
 CMessengerApp::CMessengerApp(MainWindowRunner runMainWindow,
-                             std::chrono::milliseconds workerStopTimeout)
-    : m_runMainWindow(std::move(runMainWindow)), m_workerStopTimeout(workerStopTimeout) {}
+                             std::chrono::milliseconds workerStopTimeout, bool keepHistory)
+    : m_runMainWindow(std::move(runMainWindow)),
+      m_workerStopTimeout(workerStopTimeout),
+      m_keepHistory(keepHistory) {}
 
 bool CMessengerApp::InitInstance() {
     AppSettings().ExeDirectory = FindExeDirectory();
@@ -35,7 +38,13 @@ bool CMessengerApp::InitInstance() {
         ReportCaught("loading the settings");
     }
 
-    auto queueThread = StartWorker(std::make_shared<CQueueThread>(), CWorkerThread::PriorityNormal);
+    // Opened before the workers and closed after them, so that every batch they finish is kept.
+    std::unique_ptr<CAppHistory> history;
+    if (m_keepHistory)
+        history = std::make_unique<CAppHistory>(DataDirectory(AppSettings().ExeDirectory));
+    auto queueThread =
+        StartWorker(std::make_shared<CQueueThread>(history ? history->Recorder() : nullptr),
+                    CWorkerThread::PriorityNormal);
     RegisterWorker(PostTarget::QueueThread, queueThread);
     auto coreThread = StartWorker(std::make_shared<CCoreThread>(), CWorkerThread::PriorityHighest);
     RegisterWorker(PostTarget::CoreThread, coreThread);

@@ -9,8 +9,10 @@ public:
     // Builds the main window, runs it modally and destroys it (saving the settings).
     using MainWindowRunner = std::function<void()>;
 
+    // keepHistory false leaves the history file alone (tests whose program folder is not theirs).
     explicit CMessengerApp(MainWindowRunner runMainWindow,
-                           std::chrono::milliseconds workerStopTimeout = std::chrono::seconds(3));
+                           std::chrono::milliseconds workerStopTimeout = std::chrono::seconds(3),
+                           bool keepHistory = true);
 
     // Runs the whole life of the program; always returns false, as nothing is left to run.
     bool InitInstance();
@@ -22,5 +24,6 @@ public:
 private:
     MainWindowRunner m_runMainWindow;
     std::chrono::milliseconds m_workerStopTimeout;
+    bool m_keepHistory;
     bool m_workersStopped = true;
 };

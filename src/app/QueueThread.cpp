@@ -42,6 +42,7 @@ int CQueueThread::ExitInstance() {
     // Jobs still waiting are not sent.
     m_failures.clear();
     m_queue.clear();
+    m_history.Take();
     return CWorkerThread::ExitInstance();
 }
 
@@ -76,11 +77,17 @@ void CQueueThread::OnJobDone(Message& message) {
     PostTarget reportTarget = PostTarget::MainWindow;
     if (!m_queue.empty()) {
         reportTarget = m_queue.front().reportTarget;
+        if (m_recorder)
+            m_history.Add(m_queue.front().payload, result, UtcNowMs());
         m_queue.pop_front();
     }
     m_ready = true;
 
     if (m_queue.empty()) {
+        // Recorded first (the writer only queues it), so a window that reads the history
+        // after the report finds the batch.
+        if (!m_history.Empty())
+            m_recorder(m_history.Take());
         PostToTarget(reportTarget, WM_APP_SEND_REPORT, std::exchange(m_failures, {}));
         if (m_fiftieth) {
             PostToTarget(PostTarget::MainWindow, WM_APP_FIFTIETH_MESSAGE);

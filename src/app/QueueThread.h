@@ -4,14 +4,21 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <utility>
 #include <vector>
 
+#include "app/BatchHistory.h"
 #include "delivery/SendFailure.h"
 #include "delivery/SendJob.h"
 #include "runtime/WorkerThread.h"
 
 class CQueueThread : public CWorkerThread {
 public:
+    // Takes each finished batch for the history; it must not block (the history's writer queues).
+    using BatchRecorder = std::function<void(HistoryBatchRecord)>;
+
+    explicit CQueueThread(BatchRecorder recorder = {}) : m_recorder(std::move(recorder)) {}
     const char* ClassName() const override { return "CQueueThread"; }
 
 protected:
@@ -31,6 +38,8 @@ private:
     bool m_fiftieth = false;         // the last sent part made MessageCount exactly 50
     std::deque<QueueEntry> m_queue;  // the front entry is the job out while !m_ready
     SendFailureList m_failures;      // the current batch's failures
+    BatchRecorder m_recorder;
+    CBatchHistory m_history;  // the current batch, for the recorder
 };
 
 // Queues one batch (one job per recipient) for the queue thread in a single post. Posted one by

@@ -159,6 +159,9 @@ std::vector<CSendJob> BuildSendJobs(const std::vector<std::string>& numbers,
         job.number = number;
         job.text = std::string(message);
         job.carrier = CarrierForNumber(settings.AddressBook, number);
+        // A number that is not in the book shows as itself: no name for the history.
+        if (std::string name = DisplayNameForNumber(settings.AddressBook, number); name != number)
+            job.shownName = std::move(name);
         jobs.push_back(std::move(job));
     }
     return jobs;

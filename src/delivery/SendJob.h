@@ -14,6 +14,7 @@ struct CSendJob {
     std::string text;          // the message, or for a continuation the rest starting "(cont)..."
     std::string reserved;      // always empty; carried into continuations
     std::int32_t carrier = 0;  // carrier code; 0 = Auto-Detect
+    std::string shownName;     // the address-book name To showed, for the history; may be empty
 
     friend bool operator==(const CSendJob&, const CSendJob&) = default;
 };

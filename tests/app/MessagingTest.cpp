@@ -395,7 +395,7 @@ TEST_F(Messaging, TheApplicationStartsBothWorkersRunsTheWindowAndStopsThem) {
         EXPECT_EQ(AppSettings().AddressBookStartup, CAppSettings::StartupClosed);
         EXPECT_EQ(AppSettings().MessageCount, 0);
         EXPECT_EQ(AppSettings().WindowX, 0);
-    });
+    }, std::chrono::seconds(3), false);
     EXPECT_FALSE(app.InitInstance());
     ASSERT_TRUE(core && queue);
     EXPECT_NE(std::dynamic_pointer_cast<CCoreThread>(core), nullptr);
@@ -430,7 +430,7 @@ TEST_F(Messaging, ClosingTheWindowWhileASendHangsStopsTheWorkersWithinTheirTime)
             }
             EXPECT_EQ(silent.Connections(), 1);
         },
-        5s);
+        5s, false);
     EXPECT_FALSE(app.InitInstance());
     // The request would wait a minute for the silent server; shutdown aborts it instead.
     EXPECT_TRUE(app.WorkersStopped());

@@ -123,6 +123,8 @@ TEST(SendCommand, JobsTakeTheCarrierFromTheAddressBook) {
     EXPECT_EQ(jobs[1].text, "Hi");
     EXPECT_EQ(jobs[1].senderName, "Dana");
     EXPECT_EQ(jobs[1].reserved, "");
+    EXPECT_EQ(jobs[0].shownName, kBook[0].Name);
+    EXPECT_EQ(jobs[1].shownName, "");
 }
 
 TEST(SendCommand, TheBatchReportNamesContactsAndTheirFailures) {

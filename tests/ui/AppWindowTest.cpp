@@ -30,7 +30,7 @@ TEST_F(AppWindow, TheProgramShowsQuilloAndClosingTheWindowEndsTheRun) {
             dialog.close();  // the close box
         });
         dialog.exec();
-    });
+    }, std::chrono::seconds(3), false);
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(title, "Quillo");
     EXPECT_TRUE(registered);

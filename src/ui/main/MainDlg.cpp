@@ -18,6 +18,7 @@
 #include "ui/dialogs/AboutDlg.h"
 #include "ui/dialogs/DonateDlg.h"
 #include "ui/dialogs/NewVersionDlg.h"
+#include "ui/main/HistoryAccess.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MessageEditor.h"
 #include "ui/main/PartPreviewLabel.h"
@@ -126,6 +127,9 @@ void CMainDlg::Connect(QPushButton* options, QPushButton* about) {
     connect(m_send, &QPushButton::clicked, this, &CMainDlg::OnSend);
     connect(options, &QPushButton::clicked, m_sender, &CSenderField::OpenOptions);
     connect(about, &QPushButton::clicked, this, [this] { RunModal<CAboutDlg>(this); });
+    m_history = new CHistoryAccess(this);
+    connect(m_editor, &CMessageEditor::historyRequested, m_history, &CHistoryAccess::Open);
+    connect(m_history, &CHistoryAccess::sendAgain, this, &CMainDlg::OnSendAgain);
 }
 
 void CMainDlg::OnInitDialog() {
@@ -144,6 +148,14 @@ void CMainDlg::OnInitDialog() {
 
     PostToTarget(PostTarget::CoreThread, WM_APP_SITE_INFO);
     m_to->setFocus();
+}
+
+void CMainDlg::OnSendAgain(const QString& to, const QString& message) {
+    m_to->setEditText(to);
+    m_message->setPlainText(message);
+    raise();
+    activateWindow();
+    m_send->setFocus();
 }
 
 void CMainDlg::OnSend() {
@@ -169,6 +181,7 @@ void CMainDlg::OnSendResults(const SendFailureList& failures) {
         m_message->clear();
         m_message->setFocus();
     }
+    m_history->OnBatchReported();
 }
 
 void CMainDlg::OnCarrierFound(const std::string& number, std::int32_t carrier) {

@@ -15,6 +15,7 @@
 #include "ui/platform/DialogLayout.h"
 
 class CAddressBookPanel;
+class CHistoryAccess;
 class CMessageEditor;
 class CPartPreviewLabel;
 class CSenderField;
@@ -66,6 +67,7 @@ private:
     void OnEnterKey();
     void OnSendResults(const SendFailureList& failures);
     void OnCarrierFound(const std::string& number, std::int32_t carrier);
+    void OnSendAgain(const QString& to, const QString& message);
     void StoreWindowPosition();
 
     CPopupComboBox* m_to = nullptr;
@@ -79,5 +81,6 @@ private:
     CSenderField* m_sender = nullptr;
     CMessageEditor* m_editor = nullptr;
     CAddressBookPanel* m_panel = nullptr;
+    CHistoryAccess* m_history = nullptr;
     std::shared_ptr<CWindowEndpoint> m_endpoint;
 };

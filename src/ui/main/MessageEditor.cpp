@@ -66,6 +66,10 @@ QMenu* CMessageEditor::CreateMenu(const QPoint& position) {
     QPlainTextEdit* message = m_fields.message;
     QMenu* menu = message->createStandardContextMenu(position);
     menu->addSeparator();
+    // The history is found among the program's own commands, without a control of its own.
+    QAction* history = menu->addAction(QStringLiteral("History of Sent Messages..."));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(history, &QAction::triggered, this, &CMessageEditor::historyRequested);
     QAction* replace = menu->addAction(QStringLiteral("Replace unsendable characters"));
     const std::string typed = message->toPlainText().toStdString();
     replace->setEnabled(!message->isReadOnly() && ReplaceUnsendable(typed) != typed);

@@ -31,8 +31,8 @@ public:
     // The text as the gateways expect it: line breaks as CR LF.
     std::string Text() const;
 
-    // The usual edit commands and "Replace unsendable characters". The caller shows the menu
-    // and owns it.
+    // The usual edit commands, the history and "Replace unsendable characters" (last). The
+    // caller shows the menu and owns it.
     QMenu* CreateMenu(const QPoint& position);
     // Puts look-alikes for the common unsendable characters in the message, as one undo step.
     void ReplaceUnsendableCharacters();
@@ -43,6 +43,8 @@ public:
 signals:
     // Enter without Ctrl: the window's send command decides.
     void enterPressed();
+    // "History of Sent Messages..." in the context menu.
+    void historyRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
