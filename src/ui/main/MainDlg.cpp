@@ -2,7 +2,6 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,11 +18,13 @@
 #include "ui/dialogs/DonateDlg.h"
 #include "ui/dialogs/NewVersionDlg.h"
 #include "ui/main/HistoryAccess.h"
+#include "ui/main/MainControls.h"
 #include "ui/main/MainWindowIds.h"
 #include "ui/main/MessageEditor.h"
 #include "ui/main/PartPreviewLabel.h"
 #include "ui/main/SenderField.h"
 #include "ui/platform/AppIcon.h"
+#include "ui/platform/ControlName.h"
 #include "ui/platform/DialogUnits.h"
 #include "ui/platform/GuiText.h"
 #include "ui/platform/WindowSeat.h"
@@ -34,7 +35,6 @@ namespace {
 constexpr int kDialogWidthDlu = 331;
 constexpr int kDialogHeightDlu = 199;
 
-const QString kGoCaption = QStringLiteral("Go !");
 const QString kSendingCaption = QStringLiteral("Sending...");
 
 bool IsEnterKey(const QKeyEvent* key) {
@@ -54,7 +54,7 @@ int CMainDlg::FullClientWidth() {
     return DluToPixelsX(kDialogWidthDlu);
 }
 
-CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), CDialogLayout(this) {
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
     NameControl(this, MainWindowIds::kWindow);
     // A fixed-size top-level window with a system menu and a minimise box, in the task bar.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -77,35 +77,18 @@ CMainDlg::~CMainDlg() {
     SaveSettings();
 }
 
-// The left-hand controls in the template's order, which is also the tab order.
 void CMainDlg::CreateFields() {
-    using namespace MainWindowIds;
-    QLabel* toLabel = AddText(QStringLiteral("&To :"), QRect(8, 10, 19, 12), Qt::AlignRight);
-    m_to = Place(new CPopupComboBox(this), kTo, QRect(32, 8, 135, 12));
+    const MainControls c = PlaceMainControls(this);
+    m_to = c.to;
     m_recipients = new CRecipientField(m_to);
-    QLabel* fromLabel = AddText(QStringLiteral("F&rom :"), QRect(6, 27, 21, 12), Qt::AlignRight);
-    m_from = Place(new CPopupComboBox(this), kFrom, QRect(32, 25, 135, 12));
-    m_message = Place(new QPlainTextEdit(this), kMessage, QRect(6, 43, 160, 121));
-    m_addressBookButton =
-        AddButton(QStringLiteral("&Address Book"), kAddressBook, QRect(6, 168, 51, 18));
-    QPushButton* options = AddButton(QStringLiteral("&Options"), kOptions, QRect(59, 168, 34, 18));
-    QPushButton* about = AddButton(QStringLiteral("A&bout "), kAbout, QRect(95, 168, 28, 18));
-    m_send = AddButton(kGoCaption, kGo, QRect(125, 168, 41, 18));
-    AddText(QStringLiteral("Quillo by Quillo Software"), QRect(41, 187, 95, 9), Qt::AlignHCenter)
-        ->setEnabled(false);
-    // In the room right of the caption, clear of the panel whether it is open or not.
-    m_preview = Place(new CPartPreviewLabel(this), {}, QRect(131, 187, 36, 9));
-
-    // Alt and the underlined letter reach every control; the texts stay the program's own.
-    toLabel->setBuddy(m_to);
-    fromLabel->setBuddy(m_from);
-    m_to->setAccessibleName(QStringLiteral("To"));
-    m_from->setAccessibleName(QStringLiteral("From"));
-    m_message->setAccessibleName(QStringLiteral("Message"));
-    m_send->setDefault(true);
+    m_from = c.from;
+    m_message = c.message;
+    m_addressBookButton = c.addressBook;
+    m_send = c.send;
+    m_preview = c.preview;
     m_sender = new CSenderField(m_from, this);
     m_editor = new CMessageEditor({m_message, m_preview, m_to, m_from}, this);
-    Connect(options, about);
+    Connect(c.options, c.about);
 }
 
 void CMainDlg::CreatePanel() {

@@ -12,7 +12,6 @@
 #include "runtime/Message.h"
 #include "ui/main/PopupComboBox.h"
 #include "ui/main/RecipientField.h"
-#include "ui/platform/DialogLayout.h"
 
 class CAddressBookPanel;
 class CHistoryAccess;
@@ -24,7 +23,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
-class CMainDlg : public QDialog, private CDialogLayout {
+class CMainDlg : public QDialog {
     Q_OBJECT
 
 public:
