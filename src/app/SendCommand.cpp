@@ -164,6 +164,13 @@ std::vector<CSendJob> BuildSendJobs(const std::vector<std::string>& numbers,
     return jobs;
 }
 
+void ApplyRoute(std::vector<CSendJob>& jobs, const RouteSettings& route, std::string_view typed) {
+    for (CSendJob& job : jobs) {
+        job.route = route;
+        job.typedText = std::string(typed);
+    }
+}
+
 SendReport MakeSendReport(const SendFailureList& failures, const AddressBook& book) {
     if (failures.empty())
         return {LoadString(IDS_MESSAGE_SENT), MbIcon::Information, true};

@@ -55,6 +55,9 @@ std::vector<CSendJob> BuildSendJobs(const std::vector<std::string>& numbers,
                                     std::string_view fromText, std::string_view message,
                                     const CAppSettings& settings);
 
+// Puts the route and the message as typed (UTF-8) into every job of the batch.
+void ApplyRoute(std::vector<CSendJob>& jobs, const RouteSettings& route, std::string_view typed);
+
 struct SendReport {
     std::string text;
     MbIcon icon = MbIcon::None;

@@ -61,8 +61,13 @@ bool CQueueThread::OnIdle(long) {
 
 void CQueueThread::OnJobDone(Message& message) {
     std::string number;
-    if (auto* text = message.Get<std::string>())
+    std::string reason;
+    if (auto* text = message.Get<std::string>()) {
         number = std::move(*text);
+    } else if (auto* outcome = message.Get<JobOutcome>()) {
+        number = std::move(outcome->number);
+        reason = std::move(outcome->reason);
+    }
     const auto result = static_cast<SendResult>(message.lParam);
 
     if (result == ResultSent) {
@@ -70,7 +75,8 @@ void CQueueThread::OnJobDone(Message& message) {
         ReportSentMessage();
         m_fiftieth = count == kDonationCount;
     } else {
-        m_failures.push_back({result, StatusText(result), std::move(number)});
+        m_failures.push_back(
+            {result, reason.empty() ? StatusText(result) : std::move(reason), std::move(number)});
     }
 
     PostTarget reportTarget = PostTarget::MainWindow;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/MessageIds.h"
+#include "storage/RouteSettings.h"
 
 struct CSendJob {
     std::string number;  // ten digits, no separators
@@ -14,6 +15,10 @@ struct CSendJob {
     std::string text;          // the message, or for a continuation the rest starting "(cont)..."
     std::string reserved;      // always empty; carried into continuations
     std::int32_t carrier = 0;  // carrier code; 0 = Auto-Detect
+    // The way out and its options, and the message as typed (UTF-8) for the routes that carry
+    // more than the code page.
+    RouteSettings route;
+    std::string typedText;
 
     friend bool operator==(const CSendJob&, const CSendJob&) = default;
 };
@@ -27,6 +32,13 @@ enum SendResult : std::int32_t {
     ResultUnconfirmed = 5,
     ResultNeedReplyAddress = 6,
     ResultNeedReplyNumber = 7,
+};
+
+// WM_APP_JOB_DONE from a route that can say why a job failed: the reason replaces the code's
+// own text in the batch report.
+struct JobOutcome {
+    std::string number;
+    std::string reason;
 };
 
 // What the queue thread keeps per pending job: the message to post to the core thread with the

@@ -137,7 +137,7 @@ void RemoveStalePendingFiles(const fs::path& target) {
     }
 }
 
-void ReplaceFileAtomically(const fs::path& requested, std::string_view bytes) {
+void ReplaceFileAtomically(const fs::path& requested, std::string_view bytes, int mode) {
     fs::path target = requested;
     std::error_code ec;
     if (fs::is_symlink(target, ec)) {
@@ -155,7 +155,9 @@ void ReplaceFileAtomically(const fs::path& requested, std::string_view bytes) {
 
     // The replacement keeps the permissions the user gave the old file.
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (mode >= 0) {
+        ::fchmod(file.get(), static_cast<mode_t>(mode));
+    } else if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         ::fchmod(file.get(), old.st_mode & 07777);
     }
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "carrier-lab/JsonWriter.h"
+#include "carrier-lab/LabModemApi.h"
 #include "carrier-lab/PhoneBook.h"
 #include "contacts/Contact.h"
 
@@ -110,8 +111,10 @@ void WriteMessage(JsonWriter& json, const InboxMessage& m) {
         .StringMember("sender", m.sender)
         .StringMember("replyNumber", m.replyNumber)
         .StringMember("replyEmail", m.replyEmail)
-        .StringMember("text", m.text)
-        .EndObject();
+        .StringMember("text", m.text);
+    if (m.parts > 0)
+        json.NumberMember("parts", m.parts);
+    json.EndObject();
 }
 
 void WriteMessages(JsonWriter& json, const std::vector<InboxMessage>& messages) {
@@ -199,7 +202,9 @@ std::string Index(const LabServer& lab, const LabHosts& hosts) {
           "POST /lab/faults host=&kind=status|empty|delay|drop|client-cert|short|cut|tamper"
           "&count=&status=&delay_ms=&path=",
           "DELETE /lab/faults", "GET /lab/installer", "GET /lab/site",
-          "POST /lab/site latest_version=", "POST /lab/reset"}) {
+          "POST /lab/site latest_version=", "GET /lab/modem", "GET /lab/modem/faults",
+          "POST /lab/modem/faults kind=cms|sim-pin|no-answer|gone&cms=&number=&count=",
+          "DELETE /lab/modem/faults", "POST /lab/reset"}) {
         json.String(endpoint);
     }
     return json.EndArray().EndObject().Take();
@@ -385,6 +390,8 @@ SiteReply ServeLabApi(LabServer& lab, const LabHosts& hosts, const SiteRequest& 
                 lab.SetLatestVersion(RequiredParam(params, "latest_version"));
             if (method == "GET" || method == "POST")
                 return Json(Site(lab));
+        } else if (IsModemApiPath(path)) {
+            return ServeModemApi(lab.Modem(), method, path, params);
         } else if (path == "/lab/reset") {
             if (method == "POST") {
                 lab.Reset();
