@@ -48,18 +48,23 @@ public:
     const std::string& Address() const { return m_address; }
     std::filesystem::path LogFile() const { return m_logDir / "ModemManager.log"; }
 
-    // Makes the daemon open `port` as a modem and waits until that modem is on the bus;
-    // returns its object path, or "" at the deadline.
-    std::string Plug(const std::string& port) {
+    // Makes the daemon open `port` as a modem and waits until that modem is on the bus (not
+    // `before`, the one it replaces); returns its object path, or "" at the deadline.
+    std::string Plug(const std::string& port, const std::string& before = {}) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         bool profiled = false;
         while (std::chrono::steady_clock::now() < until) {
-            profiled = profiled || Call("/org/freedesktop/ModemManager1",
-                                        "org.freedesktop.ModemManager1.Test", "SetProfile",
-                                        g_variant_new("(ss^as)", ("lab" + port).c_str(), "generic",
-                                                      PortList(port).data()));
-            if (std::string path = ModemOnPort(port); profiled && !path.empty())
+            const std::string path = ModemOnPort(port);
+            if (profiled && !path.empty() && path != before)
                 return path;
+            // The daemon keeps the modem it replaces (in test mode nothing unplugs it), so the
+            // new one is the one on the port with another path.
+            if (!profiled) {
+                profiled = Call("/org/freedesktop/ModemManager1",
+                                "org.freedesktop.ModemManager1.Test", "SetProfile",
+                                g_variant_new("(ss^as)", ("lab" + port).c_str(), "generic",
+                                              PortList(port).data()));
+            }
             // The daemon gives no signal to wait for that the test could see sooner.
             g_usleep(100000);
         }

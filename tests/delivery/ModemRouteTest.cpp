@@ -108,20 +108,22 @@ TEST_F(ModemRouteTest, AModemThatGoesAwayMidBatchFailsWhatIsLeftUntilItIsBack) {
     EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "First"), ModemJob(PhoneOf(2), "Pulled"),
                          ModemJob(PhoneOf(3), "Third")}),
               (SendFailureList{Failed(kModemGone, PhoneOf(2)), Failed(kModemGone, PhoneOf(3))}));
-    m_modemPath = s_daemon->Plug(m_modemSocket);
+    m_modemPath = s_daemon->Plug(m_modemSocket, m_modemPath);
     ASSERT_FALSE(m_modemPath.empty());
     EXPECT_EQ(SendBatch({ModemJob(PhoneOf(3), "Back")}), SendFailureList{});
     EXPECT_EQ(m_lab.AllMessages().size(), 2u);
 }
 
 TEST_F(ModemRouteTest, AModemThatNeverAnswersTimesOutAndWorksOncePluggedAgain) {
+    ASSERT_EQ(SendBatch({ModemJob(PhoneOf(1), "Ready")}), SendFailureList{});  // enabled now
     CModemRoute::SetCallDeadlineForTests(std::chrono::seconds(3));
     Modem().AddFault({lab::ModemFaultKind::NoAnswer, 0, PhoneOf(1)});
     EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "Hello?")}),
               (SendFailureList{Failed(kTimeout, PhoneOf(1))}));
     CModemRoute::SetCallDeadlineForTests(std::chrono::seconds(20));
+    EXPECT_TRUE(Modem().Faults().empty());  // the modem was asked, and said nothing
     Modem().Unplug();
-    m_modemPath = s_daemon->Plug(m_modemSocket);
+    m_modemPath = s_daemon->Plug(m_modemSocket, m_modemPath);
     ASSERT_FALSE(m_modemPath.empty());
     EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "Back")}), SendFailureList{});
 }
