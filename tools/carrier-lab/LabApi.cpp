@@ -63,11 +63,7 @@ std::map<std::string, std::string> Params(const SiteRequest& request) {
 }
 
 SiteReply Json(std::string body, int status = 200) {
-    SiteReply reply;
-    reply.status = status;
-    reply.contentType = "application/json";
-    reply.body = std::move(body);
-    return reply;
+    return JsonReply(std::move(body), status);
 }
 
 SiteReply ApiError(int status, const std::string& message) {

@@ -8,17 +8,9 @@ namespace lab {
 
 namespace {
 
-SiteReply Json(std::string body, int status = 200) {
-    SiteReply reply;
-    reply.status = status;
-    reply.contentType = "application/json";
-    reply.body = std::move(body);
-    return reply;
-}
-
 SiteReply Error(std::string_view message, int status) {
-    return Json(JsonWriter().BeginObject().StringMember("error", message).EndObject().Take(),
-                status);
+    return JsonReply(JsonWriter().BeginObject().StringMember("error", message).EndObject().Take(),
+                     status);
 }
 
 int IntegerParam(const std::map<std::string, std::string>& params, const char* name, int fallback) {
@@ -75,13 +67,13 @@ SiteReply ServeModemApi(LabModem* modem, const std::string& method, const std::s
     if (!modem)
         return Error("the lab runs without a modem (--modem SOCKET)", 404);
     if (path == "/lab/modem" && method == "GET") {
-        return Json(JsonWriter()
-                        .BeginObject()
-                        .StringMember("socket", modem->SocketName())
-                        .BoolMember("connected", modem->Connected())
-                        .NumberMember("pdus", static_cast<std::int64_t>(modem->PdusReceived()))
-                        .EndObject()
-                        .Take());
+        return JsonReply(JsonWriter()
+                             .BeginObject()
+                             .StringMember("socket", modem->SocketName())
+                             .BoolMember("connected", modem->Connected())
+                             .NumberMember("pdus", static_cast<std::int64_t>(modem->PdusReceived()))
+                             .EndObject()
+                             .Take());
     }
     if (path != "/lab/modem/faults")
         return Error("no such endpoint: " + path, 404);
@@ -91,7 +83,7 @@ SiteReply ServeModemApi(LabModem* modem, const std::string& method, const std::s
         modem->ClearFaults();
     else if (method != "GET")
         return Error(method + " is not served at " + path, 405);
-    return Json(Faults(*modem));
+    return JsonReply(Faults(*modem));
 }
 
 }  // namespace lab

@@ -1,5 +1,6 @@
 #include "carrier-lab/SmsPdu.h"
 
+#include <charconv>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -51,20 +52,16 @@ private:
 };
 
 std::vector<std::uint8_t> FromHex(std::string_view hex) {
-    const auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        throw Malformed(std::string("not a hex digit: ") + c);
-    };
     if (hex.size() % 2 != 0)
         throw Malformed("an odd number of hex digits");
     std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < hex.size(); i += 2)
-        bytes.push_back(static_cast<std::uint8_t>(nibble(hex[i]) * 16 + nibble(hex[i + 1])));
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        unsigned value = 0;
+        const auto [end, ec] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
+        if (ec != std::errc() || end != hex.data() + i + 2)
+            throw Malformed("not hex: " + std::string(hex.substr(i, 2)));
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    }
     return bytes;
 }
 
