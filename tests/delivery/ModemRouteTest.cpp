@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ModemFixture.h"
+#include "base/Shutdown.h"
 #include "base/Text.h"
 #include "delivery/SmsCount.h"
 #include "delivery/routes/ModemFailures.h"
@@ -126,6 +127,13 @@ TEST_F(ModemRouteTest, AModemThatNeverAnswersTimesOutAndWorksOncePluggedAgain) {
     m_modemPath = s_daemon->Plug(m_modemSocket, m_modemPath);
     ASSERT_FALSE(m_modemPath.empty());
     EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "Back")}), SendFailureList{});
+}
+
+TEST_F(ModemRouteTest, OnceShutdownIsRequestedNoJobReachesTheModem) {
+    RequestShutdown();
+    EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "Late"), ModemJob(PhoneOf(2), "Later")}),
+              (SendFailureList{Failed(kClosing, PhoneOf(1)), Failed(kClosing, PhoneOf(2))}));
+    EXPECT_EQ(Modem().PdusReceived(), 0u);
 }
 
 TEST_F(ModemRouteTest, WithoutModemManagerOnTheBusEveryJobSaysSo) {
