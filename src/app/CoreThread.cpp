@@ -22,6 +22,10 @@ void CCoreThread::OnSendJob(Message& message) {
     if (!posted)
         return;
     CSendJob job = std::move(*posted);
+    if (job.route.route != RouteCarrierForms) {
+        m_routes.Deliver(std::move(job));
+        return;
+    }
     const std::int32_t asked = job.carrier;
 
     const SendResult result = asked == 0 ? SendAutoDetect(job) : SendByCarrier(job);

@@ -1,6 +1,7 @@
 #pragma once
 // CCoreThread: the worker that delivers send jobs and talks to the maker's site.
 
+#include "delivery/routes/Routes.h"
 #include "runtime/WorkerThread.h"
 
 class CCoreThread : public CWorkerThread {
@@ -18,4 +19,6 @@ private:
     void OnSiteInfo(Message& message);
     // WM_APP_UPGRADE: downloads and starts the installer, reporting to the window in the message.
     void OnUpgrade(Message& message);
+
+    CRoutes m_routes;  // the routes other than the carriers' forms, kept between jobs
 };

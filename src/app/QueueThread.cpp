@@ -62,8 +62,15 @@ bool CQueueThread::OnIdle(long) {
 
 void CQueueThread::OnJobDone(Message& message) {
     std::string number;
-    if (auto* text = message.Expect<std::string>())
+    std::string reason;
+    if (auto* text = message.Get<std::string>()) {
         number = std::move(*text);
+    } else if (auto* outcome = message.Get<JobOutcome>()) {
+        number = std::move(outcome->number);
+        reason = std::move(outcome->reason);
+    } else {
+        ReportWrongPayload(message.id, "a number or a JobOutcome");
+    }
     const auto result = static_cast<SendResult>(message.lParam);
 
     if (result == ResultSent) {
@@ -71,7 +78,8 @@ void CQueueThread::OnJobDone(Message& message) {
         ReportSentMessage();
         m_fiftieth = count == kDonationCount;
     } else {
-        m_failures.push_back({result, StatusText(result), std::move(number)});
+        m_failures.push_back(
+            {result, reason.empty() ? StatusText(result) : std::move(reason), std::move(number)});
     }
 
     PostTarget reportTarget = PostTarget::MainWindow;

@@ -186,6 +186,13 @@ PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
     return batch;
 }
 
+void ApplyRoute(std::vector<CSendJob>& jobs, const RouteSettings& route, std::string_view typed) {
+    for (CSendJob& job : jobs) {
+        job.route = route;
+        job.typedText = std::string(typed);
+    }
+}
+
 SendReport MakeSendReport(const SendFailureList& failures, const AddressBook& book) {
     if (failures.empty())
         return {LoadString(IDS_MESSAGE_SENT), MbIcon::Information, true};

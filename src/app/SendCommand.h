@@ -66,6 +66,9 @@ struct PreparedBatch {
 PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
                                const std::string& from, const std::string& message);
 
+// Puts the route and the message as typed (UTF-8) into every job of the batch.
+void ApplyRoute(std::vector<CSendJob>& jobs, const RouteSettings& route, std::string_view typed);
+
 struct SendReport {
     std::string text;
     MbIcon icon = MbIcon::None;

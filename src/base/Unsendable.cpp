@@ -51,8 +51,9 @@ bool IsZeroWidth(char32_t c) {
     return (c >= 0x200B && c <= 0x200D) || c == 0x2060 || c == 0xFEFF;
 }
 
-// The next character and its length in bytes; a broken sequence is one byte of U+FFFD.
-std::pair<char32_t, std::size_t> Decode(std::string_view s) {
+}  // namespace
+
+std::pair<char32_t, std::size_t> DecodeUtf8(std::string_view s) noexcept {
     const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned char lead = b(0);
     if (lead < 0x80)
@@ -69,7 +70,9 @@ std::pair<char32_t, std::size_t> Decode(std::string_view s) {
     return {c, n};
 }
 
-// The replacement of an unsendable character, or false when it has none.
+namespace {
+
+// The replacement of a character, or false when it has none.
 bool AppendReplacement(std::string& out, char32_t c) {
     if (IsZeroWidth(c))
         return true;
@@ -107,7 +110,7 @@ UnsendableCharacters FindUnsendable(std::string_view utf8) {
     UnsendableCharacters found;
     std::unordered_set<char32_t> seen;
     while (!utf8.empty()) {
-        const auto [c, size] = Decode(utf8);
+        const auto [c, size] = DecodeUtf8(utf8);
         if (!IsSendable(c)) {
             ++found.count;
             if (seen.insert(c).second)
@@ -118,14 +121,24 @@ UnsendableCharacters FindUnsendable(std::string_view utf8) {
     return found;
 }
 
-std::string ReplaceUnsendable(std::string_view utf8) {
+std::string ReplaceLookAlikes(std::string_view utf8, bool (*keep)(char32_t)) {
     std::string out;
     out.reserve(utf8.size());
     while (!utf8.empty()) {
-        const auto [c, size] = Decode(utf8);
-        if (IsSendable(c) || !AppendReplacement(out, c))
-            out.append(utf8.substr(0, size));
+        const auto [c, size] = DecodeUtf8(utf8);
+        std::string replacement;
+        bool replaced = !keep(c) && AppendReplacement(replacement, c);
+        for (std::string_view rest = replacement; replaced && !rest.empty();) {
+            const auto [r, length] = DecodeUtf8(rest);
+            replaced = keep(r);
+            rest.remove_prefix(length);
+        }
+        out.append(replaced ? std::string_view(replacement) : utf8.substr(0, size));
         utf8.remove_prefix(size);
     }
     return out;
+}
+
+std::string ReplaceUnsendable(std::string_view utf8) {
+    return ReplaceLookAlikes(utf8, [](char32_t c) { return IsSendable(c); });
 }

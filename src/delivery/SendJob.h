@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/MessageIds.h"
+#include "storage/RouteSettings.h"
 
 struct CSendJob {
     std::string number;  // ten digits, no separators
@@ -15,6 +16,10 @@ struct CSendJob {
     std::string reserved;      // always empty; carried into continuations
     std::int32_t carrier = 0;  // carrier code; 0 = Auto-Detect
     std::string shownName;     // the address-book name To showed, for the history; may be empty
+    // The way out and its options, and the message as typed (UTF-8) for the routes that carry
+    // more than the code page.
+    RouteSettings route;
+    std::string typedText;
 
     friend bool operator==(const CSendJob&, const CSendJob&) = default;
 };
@@ -28,6 +33,13 @@ enum SendResult : std::int32_t {
     ResultUnconfirmed = 5,
     ResultNeedReplyAddress = 6,
     ResultNeedReplyNumber = 7,
+};
+
+// WM_APP_JOB_DONE from a route that can say why a job failed: the reason replaces the code's
+// own text in the batch report.
+struct JobOutcome {
+    std::string number;
+    std::string reason;
 };
 
 // What the queue thread keeps per pending job: the message to post to the core thread with the

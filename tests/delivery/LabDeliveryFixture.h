@@ -35,7 +35,7 @@ protected:
     void SetUp() override {
         CoreTest::SetUp();
         inet::ClearCookiesForTests();
-        m_lab.Start(m_temp.path());
+        m_lab.Start(m_temp.path(), m_modemSocket);
         m_window.RegisterAsMainWindow();
         m_queue = StartWorker<CQueueThread>(PostTarget::QueueThread);
         m_core = StartWorker<CCoreThread>(PostTarget::CoreThread);
@@ -87,6 +87,7 @@ protected:
         }
     }
 
+    std::string m_modemSocket;  // set before SetUp for a lab with its GSM modem
     TempDir m_temp;
     InProcessLab m_lab;
     TestWindow m_window;

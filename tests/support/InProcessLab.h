@@ -4,6 +4,7 @@
 // quillo_lab.
 
 #include <filesystem>
+#include <string>
 
 #include "base/Paths.h"
 #include "carrier-lab/LabServer.h"
@@ -16,12 +17,14 @@ public:
         SetCertificateStoreRootForTests({});
     }
 
-    void Start(const std::filesystem::path& dir) {
+    // With a modem name, the lab's GSM modem listens on that abstract socket too.
+    void Start(const std::filesystem::path& dir, const std::string& modemSocket = {}) {
         SetCertificateStoreRootForTests(dir / "certs");
         lab::LabOptions options;
         options.httpPort = 0;
         options.httpsPort = 0;
         options.stateDir = dir / "state";
+        options.modemSocket = modemSocket;
         lab::LabServer::Start(options);
         ApplyStringOverrides();
     }

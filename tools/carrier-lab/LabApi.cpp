@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "carrier-lab/JsonWriter.h"
+#include "carrier-lab/LabModemApi.h"
 #include "carrier-lab/PhoneBook.h"
 #include "contacts/Contact.h"
 
@@ -53,11 +54,7 @@ std::map<std::string, std::string> Params(const SiteRequest& request) {
 }
 
 SiteReply Json(std::string body, int status = 200) {
-    SiteReply reply;
-    reply.status = status;
-    reply.contentType = "application/json";
-    reply.body = std::move(body);
-    return reply;
+    return JsonReply(std::move(body), status);
 }
 
 SiteReply ApiError(int status, const std::string& message) {
@@ -101,8 +98,10 @@ void WriteMessage(JsonWriter& json, const InboxMessage& m) {
         .StringMember("sender", m.sender)
         .StringMember("replyNumber", m.replyNumber)
         .StringMember("replyEmail", m.replyEmail)
-        .StringMember("text", m.text)
-        .EndObject();
+        .StringMember("text", m.text);
+    if (m.parts > 0)
+        json.NumberMember("parts", m.parts);
+    json.EndObject();
 }
 
 void WriteMessages(JsonWriter& json, const std::vector<InboxMessage>& messages) {
@@ -190,7 +189,9 @@ std::string Index(const LabControl& lab, const LabHosts& hosts) {
           "POST /lab/faults host=&kind=status|empty|delay|drop|client-cert|short|cut|tamper"
           "&count=&status=&delay_ms=&path=",
           "DELETE /lab/faults", "GET /lab/installer", "GET /lab/site",
-          "POST /lab/site latest_version=", "POST /lab/reset"}) {
+          "POST /lab/site latest_version=", "GET /lab/modem", "GET /lab/modem/faults",
+          "POST /lab/modem/faults kind=cms|sim-pin|no-answer|gone&cms=&number=&count=",
+          "DELETE /lab/modem/faults", "POST /lab/reset"}) {
         json.String(endpoint);
     }
     return json.EndArray().EndObject().Take();
@@ -332,6 +333,8 @@ SiteReply ServeLabApi(LabControl& lab, const LabHosts& hosts, const SiteRequest&
                 lab.SetLatestVersion(RequiredParam(params, "latest_version"));
             if (method == "GET" || method == "POST")
                 return Json(Site(lab));
+        } else if (IsModemApiPath(path)) {
+            return ServeModemApi(lab.Modem(), method, path, params);
         } else if (path == "/lab/reset") {
             if (method == "POST") {
                 lab.Reset();

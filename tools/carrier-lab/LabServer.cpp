@@ -16,6 +16,7 @@
 #include "carrier-lab/LabApi.h"
 #include "carrier-lab/LabCertificates.h"
 #include "carrier-lab/LabHosts.h"
+#include "carrier-lab/LabModem.h"
 #include "carrier-lab/LabPage.h"
 #include "carrier-lab/LabSigning.h"
 #include "carrier-lab/LabState.h"
@@ -181,6 +182,7 @@ public:
     LabCertificates m_certificates;
     std::unique_ptr<CarrierGateways> m_gateways;
     std::unique_ptr<MakerSite> m_maker;
+    std::unique_ptr<LabModem> m_modem;
     std::unique_ptr<httplib::Server> m_http;
     std::unique_ptr<httplib::SSLServer> m_https;
     std::thread m_httpThread;
@@ -449,6 +451,10 @@ LabPorts LabServer::Impl::Start(const LabOptions& options) {
     }
     m_maker = std::make_unique<MakerSite>(m_state, m_hosts, latest, m_ports.http, options.stateDir,
                                           std::move(signing));
+    if (!options.modemSocket.empty()) {
+        m_modem = std::make_unique<LabModem>(m_state, options.logLine);
+        m_modem->Start(options.modemSocket);
+    }
     m_state.SetStopping(false);
     Listen(*m_http, m_httpThread);
     Listen(*m_https, m_httpsThread);
@@ -460,6 +466,7 @@ void LabServer::Impl::Stop() {
     if (!m_running)
         return;
     m_state.SetStopping(true);  // ends injected delays at once
+    m_modem.reset();
     m_http->stop();
     m_https->stop();
     m_httpThread.join();
@@ -543,10 +550,16 @@ void LabServer::ClearFaults() {
 }
 void LabServer::Reset() {
     m_impl->m_state.Reset();
+    if (m_impl->m_modem)
+        m_impl->m_modem->ClearFaults();
 }
 
 bool LabServer::WaitForLogSize(std::size_t count, std::chrono::milliseconds timeout) const {
     return m_impl->m_state.WaitForLogSize(count, timeout);
+}
+
+LabModem* LabServer::Modem() const {
+    return m_impl->m_modem.get();
 }
 
 fs::path LabServer::CaCertificateFile() const {

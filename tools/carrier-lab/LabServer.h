@@ -17,6 +17,8 @@
 
 namespace lab {
 
+class LabModem;
+
 class LabServer : public LabControl {
 public:
     LabServer();
@@ -38,6 +40,9 @@ public:
 
     LabPorts Ports() const override;
     std::filesystem::path CaCertificateFile() const override;
+
+    // The GSM modem; null when the lab runs without one.
+    LabModem* Modem() const;
     int CarrierOf(const std::string& number) const override;
     void AssignPhone(const std::string& number, int carrier) override;
     std::map<std::string, int> AssignedPhones() const override;
@@ -53,6 +58,9 @@ public:
     std::vector<PendingFault> PendingFaults() const override;
     void ClearFaults() override;
     void Reset() override;
+
+    // The GSM modem; null when the lab runs without one.
+    LabModem* Modem() const;
 
     class Impl;
 

@@ -21,6 +21,7 @@ struct LabOptions {
     std::filesystem::path phonesFile;  // optional explicit number-to-carrier assignments
     std::string latestVersion;         // empty: the program's own version text
     bool installRootCa = true;         // put the lab's CA into Quillo's ROOT store
+    std::string modemSocket;           // the GSM modem's abstract socket name; empty: no modem
     std::function<void(const std::string&)> logLine;  // one line per request; may be empty
 };
 
@@ -39,6 +40,7 @@ struct InboxMessage {
     std::string replyNumber;  // the call-back number the form carried
     std::string replyEmail;
     std::string text;
+    int parts = 0;  // the texts it arrived in through the modem; 0: through a web form
 };
 
 struct LogEntry {

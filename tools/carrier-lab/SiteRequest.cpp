@@ -47,6 +47,14 @@ std::string HtmlPage(std::string_view title, std::string_view bodyHtml) {
     return page;
 }
 
+SiteReply JsonReply(std::string body, int status) {
+    SiteReply reply;
+    reply.status = status;
+    reply.contentType = "application/json";
+    reply.body = std::move(body);
+    return reply;
+}
+
 SiteReply BadRequest(const std::string& reason) {
     SiteReply reply;
     reply.status = 400;

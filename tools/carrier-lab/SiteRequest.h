@@ -40,6 +40,9 @@ std::string HtmlPage(std::string_view title, std::string_view bodyHtml);
 
 // The answer to a request that differs from the site's form.
 SiteReply BadRequest(const std::string& reason);
+
+// An answer of the inspection API: `body` is JSON.
+SiteReply JsonReply(std::string body, int status = 200);
 // The answer to a path the site does not have.
 SiteReply NotFound(const SiteRequest& request);
 

@@ -17,9 +17,10 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: quillo-lab [--http-port N] [--https-port N] [--state DIR] [--phones FILE]\n"
-    "                  [--latest-version TEXT]\n"
+    "                  [--latest-version TEXT] [--modem SOCKET]\n"
     "Serves the carriers' gateways and the maker's site on 127.0.0.1 (default ports 47080 and\n"
-    "47443); watch it at http://localhost:47080/, inspect and inject faults under /lab/.\n";
+    "47443); watch it at http://localhost:47080/, inspect and inject faults under /lab/.\n"
+    "--modem serves a GSM modem for ModemManager on the abstract Unix socket SOCKET.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
     std::cerr << "quillo-lab: " << problem << "\n" << kUsage;
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
             options.stateDir = value;
         } else if (arg == "--phones") {
             options.phonesFile = value;
+        } else if (arg == "--modem") {
+            options.modemSocket = value;
         } else if (arg == "--latest-version") {
             options.latestVersion = value;
         } else {
