@@ -12,6 +12,8 @@
 
 namespace lab {
 
+class LabModem;
+
 class LabControl {
 public:
     virtual ~LabControl() = default;
@@ -39,6 +41,9 @@ public:
     virtual void InjectFault(const std::string& host, const Fault& fault) = 0;
     virtual std::vector<PendingFault> PendingFaults() const = 0;
     virtual void ClearFaults() = 0;
+
+    // The GSM modem; null when the lab runs without one.
+    virtual LabModem* Modem() const = 0;
 
     // Empties inboxes, log, counter, faults and sessions; keeps certificates and phones.
     virtual void Reset() = 0;

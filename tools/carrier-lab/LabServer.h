@@ -17,8 +17,6 @@
 
 namespace lab {
 
-class LabModem;
-
 class LabServer : public LabControl {
 public:
     LabServer();
@@ -40,9 +38,6 @@ public:
 
     LabPorts Ports() const override;
     std::filesystem::path CaCertificateFile() const override;
-
-    // The GSM modem; null when the lab runs without one.
-    LabModem* Modem() const;
     int CarrierOf(const std::string& number) const override;
     void AssignPhone(const std::string& number, int carrier) override;
     std::map<std::string, int> AssignedPhones() const override;
@@ -60,7 +55,7 @@ public:
     void Reset() override;
 
     // The GSM modem; null when the lab runs without one.
-    LabModem* Modem() const;
+    LabModem* Modem() const override;
 
     class Impl;
 
