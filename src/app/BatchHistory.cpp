@@ -7,18 +7,19 @@
 #include "contacts/Contact.h"
 #include "delivery/SendFailure.h"
 
-void CBatchHistory::Add(const CSendJob& job, std::int32_t result, std::int64_t nowMs) {
+void CBatchHistory::Add(const CSendJob& job, std::int32_t result, const std::string& resultText,
+                        std::int64_t nowMs) {
     if (m_record.parts.empty()) {
         m_record.sentAt = nowMs;
-        m_record.route = kWebFormsRoute;
-        m_record.messageUtf8 = Cp1252ToUtf8(job.text);
+        m_record.route = job.route.route == RouteModem ? kModemRoute : kWebFormsRoute;
+        // The text as typed where the job carries it, else what the forms carry.
+        m_record.messageUtf8 = job.typedText.empty() ? Cp1252ToUtf8(job.text) : job.typedText;
         m_record.senderName = job.senderName;
         m_record.replyNumber = job.replyNumber;
         m_record.replyEmail = job.replyEmail;
     }
     m_record.parts.push_back({job.number, job.shownName, std::string(CarrierName(job.carrier)),
-                              result, result == ResultSent ? std::string() : StatusText(result),
-                              std::nullopt});
+                              result, resultText, std::nullopt});
 }
 
 HistoryBatchRecord CBatchHistory::Take() {

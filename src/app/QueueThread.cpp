@@ -77,18 +77,21 @@ void CQueueThread::OnJobDone(Message& message) {
         const std::int32_t count = AppSettings().MessageCount.fetch_add(1) + 1;
         ReportSentMessage();
         m_fiftieth = count == kDonationCount;
-    } else {
-        m_failures.push_back(
-            {result, reason.empty() ? StatusText(result) : std::move(reason), std::move(number)});
     }
+    // A route's own reason replaces the code's text, in the report and in the history.
+    std::string resultText = result == ResultSent ? std::string()
+                             : reason.empty()     ? StatusText(result)
+                                                  : reason;
 
     PostTarget reportTarget = PostTarget::MainWindow;
     if (!m_queue.empty()) {
         reportTarget = m_queue.front().reportTarget;
         if (m_recorder)
-            m_history.Add(m_queue.front().payload, result, UtcNowMs());
+            m_history.Add(m_queue.front().payload, result, resultText, UtcNowMs());
         m_queue.pop_front();
     }
+    if (result != ResultSent)
+        m_failures.push_back({result, std::move(resultText), std::move(number)});
     m_ready = true;
 
     if (m_queue.empty()) {
