@@ -168,7 +168,8 @@ std::vector<CSendJob> BuildSendJobs(const std::vector<std::string>& numbers,
 }
 
 PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
-                               const std::string& from, const std::string& message) {
+                               const std::string& from, const std::string& message,
+                               const RouteSettings& route, std::string_view typed) {
     PreparedBatch batch;
     batch.problem = ValidateSendTexts(to, from, message);
     if (!batch.problem.empty())
@@ -183,6 +184,7 @@ PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
         batch.problem = ValidateSendTexts({}, from, message);  // say so rather than do nothing
     else
         batch.jobs = BuildSendJobs(resolved.numbers, from, message, settings);
+    ApplyRoute(batch.jobs, route, typed);
     return batch;
 }
 

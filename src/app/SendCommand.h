@@ -62,9 +62,11 @@ struct PreparedBatch {
 };
 
 // The send command's decision for the three texts: validation first, then the recent lists,
-// then the recipients; a To text of only blanks and commas is told as no recipient.
+// then the recipients; a To text of only blanks and commas is told as no recipient. The jobs go
+// out on `route`, carrying the message as typed (`typed`, UTF-8) beside the program text.
 PreparedBatch PrepareSendBatch(CAppSettings& settings, const std::string& to,
-                               const std::string& from, const std::string& message);
+                               const std::string& from, const std::string& message,
+                               const RouteSettings& route, std::string_view typed);
 
 // Puts the route and the message as typed (UTF-8) into every job of the batch.
 void ApplyRoute(std::vector<CSendJob>& jobs, const RouteSettings& route, std::string_view typed);

@@ -127,6 +127,25 @@ TEST(SendCommand, JobsTakeTheCarrierFromTheAddressBook) {
     EXPECT_EQ(jobs[1].shownName, "");
 }
 
+TEST(SendCommand, TheBatchGoesOutOnTheRouteWithTheMessageAsTyped) {
+    CAppSettings s;
+    s.AddressBook = kBook;
+    const RouteSettings modem{RouteModem, "44", "", true};
+    const PreparedBatch batch = PrepareSendBatch(s, "5551234567, " + kBook[0].Name, "Dana", "Caf?",
+                                                 modem, "Caf\u00e9 \u263a");
+    EXPECT_EQ(batch.problem, "");
+    EXPECT_TRUE(batch.recentUpdated);
+    ASSERT_EQ(batch.jobs.size(), 2u);
+    for (const CSendJob& job : batch.jobs) {
+        EXPECT_EQ(job.route, modem);
+        EXPECT_EQ(job.typedText, "Caf\u00e9 \u263a");
+        EXPECT_EQ(job.text, "Caf?");
+    }
+    const PreparedBatch refused = PrepareSendBatch(s, " , ", "Dana", "Hi", modem, "Hi");
+    EXPECT_EQ(refused.problem, "No recipient has been entered.");
+    EXPECT_TRUE(refused.jobs.empty());
+}
+
 TEST(SendCommand, TheBatchReportNamesContactsAndTheirFailures) {
     auto ok = MakeSendReport({}, kBook);
     EXPECT_EQ(ok.text, "Your message was sent!");

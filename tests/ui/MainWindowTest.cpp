@@ -525,3 +525,23 @@ TEST_F(MainWindow, UnsendableCharactersAreShownAndReplacedOnRequest) {
     EXPECT_LE(readOut->fontMetrics().horizontalAdvance(readOut->text()), readOut->width())
         << readOut->text().toStdString();
 }
+
+TEST_F(MainWindow, OnTheModemRouteTheReadOutCountsAsTheNetworkDoesAndOffersCheaperCharacters) {
+    CMainDlg& w = Open();
+    w.Editor()->SetRoute(RouteModem);
+    QLabel* readOut = w.PartPreview();
+    w.ToField()->setEditText(QString::fromUtf8("Иван"));  // no warning: everything can be sent
+    w.MessageField()->setPlainText(QString(150, QLatin1Char('x')) + QString::fromUtf8("\u2192"));
+    EXPECT_EQ(readOut->text(), "151/3");
+    EXPECT_NE(
+        readOut->toolTip().indexOf(QString::fromUtf8("\u2192 makes this 3 texts instead of 1")), -1)
+        << readOut->toolTip().toStdString();
+
+    const std::unique_ptr<QMenu> menu(w.Editor()->CreateMenu({}));
+    QAction* replace = menu->actions().back();
+    EXPECT_EQ(replace->text(), "Replace characters that cost extra texts");
+    ASSERT_TRUE(replace->isEnabled());
+    replace->trigger();
+    EXPECT_EQ(w.MessageField()->toPlainText(), QString(150, QLatin1Char('x')) + "->");
+    EXPECT_EQ(readOut->text(), "152/1");
+}

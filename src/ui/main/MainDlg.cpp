@@ -8,6 +8,7 @@
 
 #include "app/QueueThread.h"
 #include "app/SendCommand.h"
+#include "base/Paths.h"
 #include "contacts/AddressBookLookup.h"
 #include "runtime/PostToTarget.h"
 #include "runtime/UiServices.h"
@@ -123,6 +124,9 @@ void CMainDlg::OnInitDialog() {
     // The stored position, applied before the window first shows.
     move(s.WindowX, s.WindowY);
     m_panel->ApplyStartup();
+    // The route file is the Delivery settings' own, beside the settings file.
+    m_route = LoadRouteSettings(RouteSettingsPath(DataDirectory(s.ExeDirectory)));
+    m_editor->SetRoute(m_route.route);
     m_recipients->AttachCompletion();  // after this window's own key filter
     m_recipients->Fill();
     m_sender->Fill();
@@ -142,8 +146,9 @@ void CMainDlg::OnSendAgain(const QString& to, const QString& message) {
 }
 
 void CMainDlg::OnSend() {
-    PreparedBatch batch = PrepareSendBatch(AppSettings(), FromQt(m_to->currentText()),
-                                           FromQt(m_from->currentText()), m_editor->Text());
+    PreparedBatch batch =
+        PrepareSendBatch(AppSettings(), FromQt(m_to->currentText()), FromQt(m_from->currentText()),
+                         m_editor->Text(), m_route, m_message->toPlainText().toStdString());
     if (batch.recentUpdated)
         m_recipients->Fill();
     if (!batch.problem.empty()) {

@@ -10,6 +10,7 @@
 
 #include "delivery/SendFailure.h"
 #include "runtime/Message.h"
+#include "storage/RouteSettings.h"
 #include "ui/main/PopupComboBox.h"
 #include "ui/main/RecipientField.h"
 
@@ -81,5 +82,6 @@ private:
     CMessageEditor* m_editor = nullptr;
     CAddressBookPanel* m_panel = nullptr;
     CHistoryAccess* m_history = nullptr;
+    RouteSettings m_route;  // how batches leave, read at start
     std::shared_ptr<CWindowEndpoint> m_endpoint;
 };

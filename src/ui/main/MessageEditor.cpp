@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "base/Unsendable.h"
+#include "app/SmsPreview.h"
 #include "ui/main/PartPreviewLabel.h"
 #include "ui/platform/GuiText.h"
 
@@ -54,7 +54,16 @@ void CMessageEditor::ForgetAddressBook() {
     UpdatePreview();
 }
 
+void CMessageEditor::SetRoute(DeliveryRoute route) {
+    m_route = route;
+    UpdatePreview();
+}
+
 void CMessageEditor::UpdatePreview() {
+    if (m_route != RouteCarrierForms) {
+        m_fields.preview->ShowSms(m_fields.message->toPlainText());
+        return;
+    }
     const QComboBox* to = m_fields.to;
     const QComboBox* from = m_fields.from;
     m_fields.preview->Show(
@@ -70,9 +79,10 @@ QMenu* CMessageEditor::CreateMenu(const QPoint& position) {
     QAction* history = menu->addAction(QStringLiteral("History of Sent Messages..."));
     history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(history, &QAction::triggered, this, &CMessageEditor::historyRequested);
-    QAction* replace = menu->addAction(QStringLiteral("Replace unsendable characters"));
+    QAction* replace =
+        menu->addAction(QString::fromUtf8(std::string(ReplaceActionText(m_route)).c_str()));
     const std::string typed = message->toPlainText().toStdString();
-    replace->setEnabled(!message->isReadOnly() && ReplaceUnsendable(typed) != typed);
+    replace->setEnabled(!message->isReadOnly() && ReplaceForRoute(m_route, typed) != typed);
     connect(replace, &QAction::triggered, this, &CMessageEditor::ReplaceUnsendableCharacters);
     return menu;
 }
@@ -80,7 +90,7 @@ QMenu* CMessageEditor::CreateMenu(const QPoint& position) {
 void CMessageEditor::ReplaceUnsendableCharacters() {
     QPlainTextEdit* message = m_fields.message;
     const QString typed = message->toPlainText();
-    const QString replaced = QString::fromStdString(ReplaceUnsendable(typed.toStdString()));
+    const QString replaced = QString::fromStdString(ReplaceForRoute(m_route, typed.toStdString()));
     if (replaced == typed)
         return;
     const int position = message->textCursor().position();

@@ -2,10 +2,13 @@
 // CMessageEditor: the message field's behaviour. It keeps the text within the limit, breaks a
 // line on Ctrl+Enter and leaves plain Enter to the window, gives the text with the line ends the
 // gateways expect, offers to replace unsendable characters in its context menu, and keeps the
-// part preview up to date with the message, the To and the From field.
+// part preview up to date with the message, the To and the From field, counted as the route
+// counts.
 
 #include <QObject>
 #include <string>
+
+#include "storage/RouteSettings.h"
 
 class CPartPreviewLabel;
 class QComboBox;
@@ -40,6 +43,10 @@ public:
     // The address book changed: names and carriers are looked up again.
     void ForgetAddressBook();
 
+    // The route batches leave by: it decides how the preview counts and what the replace
+    // command offers.
+    void SetRoute(DeliveryRoute route);
+
 signals:
     // Enter without Ctrl: the window's send command decides.
     void enterPressed();
@@ -54,4 +61,5 @@ private:
     void UpdatePreview();
 
     MessageEditorFields m_fields;
+    DeliveryRoute m_route = RouteCarrierForms;
 };

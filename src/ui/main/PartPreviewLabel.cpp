@@ -1,5 +1,6 @@
 #include "ui/main/PartPreviewLabel.h"
 
+#include "app/SmsPreview.h"
 #include "base/Unsendable.h"
 #include "storage/AppSettings.h"
 
@@ -21,8 +22,15 @@ void CPartPreviewLabel::ApplyColour() {
 
 void CPartPreviewLabel::Show(const std::string& to, const std::string& from,
                              const std::string& message, const QString& typed) {
-    const PreviewReadOut readOut = MakePreviewReadOut(
-        m_preview.Update(AppSettings(), to, from, message), FindUnsendable(typed.toStdString()));
+    Apply(MakePreviewReadOut(m_preview.Update(AppSettings(), to, from, message),
+                             FindUnsendable(typed.toStdString())));
+}
+
+void CPartPreviewLabel::ShowSms(const QString& typedMessage) {
+    Apply(MakeSmsReadOut(typedMessage.toStdString()));
+}
+
+void CPartPreviewLabel::Apply(const PreviewReadOut& readOut) {
     setText(QString::fromStdString(readOut.text));
     const QString details = QString::fromStdString(readOut.toolTip);
     setToolTip(details);

@@ -17,10 +17,15 @@ public:
     void Show(const std::string& to, const std::string& from, const std::string& message,
               const QString& typed);
 
+    // On a route that carries the text as typed: one count for every recipient, as the network
+    // counts it.
+    void ShowSms(const QString& typedMessage);
+
     // The address book changed: names and carriers are looked up again at the next Show.
     void ForgetAddressBook() { m_preview.ForgetAddressBook(); }
 
 private:
+    void Apply(const PreviewReadOut& readOut);
     void ApplyColour();
 
     CPartPreview m_preview;
