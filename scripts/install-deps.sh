@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  modemmanager libmm-glib-dev libglib2.0-dev dbus-daemon
+  modemmanager libmm-glib-dev libglib2.0-dev libglib2.0-bin dbus-daemon
   fonts-liberation xvfb xauth
   librsvg2-bin desktop-file-utils appstream groff-base file
   dpkg-dev fakeroot lintian chromium

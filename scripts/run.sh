@@ -2,8 +2,19 @@
 # Builds Quillo and runs it. Give QUILLO_PRESET=release for an optimised build.
 # The default build talks to the carrier lab on loopback, so the lab is started first (in the
 # background, left running for later runs) when nothing answers on its plain port yet.
+#
+# With --modem, Quillo sends through ModemManager instead: a private D-Bus bus, ModemManager in
+# its test mode and a lab that is also a GSM modem are started for this run (and stopped after
+# it), and Quillo runs from a folder of its own whose route file names the modem route.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+modem=0
+case "${1:-}" in
+    "") ;;
+    --modem) modem=1 ;;
+    *) echo "usage: scripts/run.sh [--modem]" >&2; exit 2 ;;
+esac
 
 preset="${QUILLO_PRESET:-dev}"
 lab_port=47080  # the plain port of the default deployment (src/res/deployment/lab.txt)
@@ -23,6 +34,10 @@ lab_status() {
         [[ "$status" == "HTTP/1."?" 200"* ]] || exit 2
     ' _ "$lab_port" 2>/dev/null
 }
+
+if [ "$modem" -eq 1 ]; then
+    exec scripts/run-modem.sh "$preset" "$lab_port"
+fi
 
 status=0
 lab_status || status=$?
