@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "base/Text.h"
 #include "carrier-lab/LabServer.h"
 #include "carrier-lab/LabState.h"
 
@@ -63,11 +64,6 @@ std::string Final(const std::string& info) {
 
 std::string CmsError(int code) {
     return "\r\n+CMS ERROR: " + std::to_string(code) + "\r\n";
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return text;
 }
 
 // The ten digits of a North American number, else the number as dialled.
@@ -226,7 +222,7 @@ void LabModem::ServeConnection(int fd) {
 }
 
 std::string LabModem::Answer(const std::string& command, std::optional<std::size_t>& pduLength) {
-    const std::string upper = Upper(command);
+    const std::string upper = AsciiUpperCase(command);
     if (upper.rfind("AT+CMGS=", 0) == 0) {
         try {
             pduLength = std::stoul(upper.substr(8));

@@ -1,6 +1,5 @@
 #include "carrier-lab/SmsPdu.h"
 
-#include <charconv>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
@@ -56,9 +55,8 @@ std::vector<std::uint8_t> FromHex(std::string_view hex) {
         throw Malformed("an odd number of hex digits");
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        unsigned value = 0;
-        const auto [end, ec] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
-        if (ec != std::errc() || end != hex.data() + i + 2)
+        const int value = DecodeHexPair(hex[i], hex[i + 1]);
+        if (value < 0)
             throw Malformed("not hex: " + std::string(hex.substr(i, 2)));
         bytes.push_back(static_cast<std::uint8_t>(value));
     }
