@@ -1,8 +1,8 @@
 #include "history/HistoryWriter.h"
 
-#include <cstdio>
-#include <exception>
 #include <utility>
+
+#include "base/CaughtException.h"
 
 CHistoryWriter::CHistoryWriter(std::filesystem::path file, HistoryOptions options,
                                NoticeHandler onNotice)
@@ -80,9 +80,7 @@ void CHistoryWriter::RunTask(const Task& task) {
         m_status = m_store.Status();
         if (auto notice = m_store.TakeNotice(); notice && m_onNotice)
             m_onNotice(*notice);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "history writer: %s\n", error.what());
     } catch (...) {
-        std::fprintf(stderr, "history writer: unknown exception\n");
+        ReportCaught("the history writer");
     }
 }

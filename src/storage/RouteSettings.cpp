@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "base/CaughtException.h"
 #include "storage/ArchiveException.h"
 #include "storage/SettingsFile.h"
 
@@ -53,11 +54,15 @@ std::filesystem::path RouteSettingsPath(const std::filesystem::path& dataDirecto
 
 RouteSettings LoadRouteSettings(const std::filesystem::path& file) {
     RouteSettings settings;
+    std::error_code error;
+    if (std::filesystem::status(file, error).type() == std::filesystem::file_type::not_found)
+        return settings;  // none yet: the carriers' forms, as before
     std::string bytes;
     try {
         bytes = ReadWholeFile(file);
     } catch (const CArchiveException&) {
-        return settings;  // none yet, or unreadable: the carriers' forms, as before
+        ReportCaught("reading the route file");  // the carriers' forms meanwhile
+        return settings;
     }
     std::istringstream lines(bytes);
     for (std::string line; std::getline(lines, line);) {
