@@ -56,6 +56,10 @@ void CAppHistory::ClearAll() {
     m_writer->ClearAll();
 }
 
+bool CAppHistory::Opened() const {
+    return m_writer->Status() != HistoryStatus::Closed;
+}
+
 bool CAppHistory::WaitUntilWritten(std::chrono::milliseconds deadline) {
     return m_writer->WaitUntilWritten(deadline);
 }

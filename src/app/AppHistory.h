@@ -33,6 +33,8 @@ public:
     const std::filesystem::path& File() const { return m_file; }
     void DeleteBatches(std::vector<std::int64_t> ids);
     void ClearAll();
+    // The writer has opened the file (or found it cannot); its notice, if any, is known then.
+    bool Opened() const;
     // Waits for everything asked so far to be written; false at the deadline.
     bool WaitUntilWritten(std::chrono::milliseconds deadline);
 

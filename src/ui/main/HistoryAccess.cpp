@@ -9,17 +9,27 @@
 #include "app/AppHistory.h"
 #include "ui/history/HistoryWindow.h"
 
+namespace {
+constexpr int kOpeningLookMs = 50;
+}  // namespace
+
 CHistoryAccess::CHistoryAccess(QWidget* mainWindow)
     : QObject(mainWindow), m_mainWindow(mainWindow) {
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), mainWindow), &QShortcut::activated,
             this, &CHistoryAccess::Open);
-    // Once the window shows: a history that could not be opened is told about over it.
-    QTimer::singleShot(0, this, [] {
-        if (CAppHistory* history = CAppHistory::Running()) {
-            history->WaitUntilWritten(std::chrono::seconds(2));  // the file is opened by then
+    // Once the window shows and the writer has opened the file, a history that could not be
+    // used is told about over it. Looked at now and then rather than waited for: opening may
+    // remove old batches, and the window must not wait for the disk.
+    auto* opening = new QTimer(this);
+    connect(opening, &QTimer::timeout, this, [opening] {
+        CAppHistory* history = CAppHistory::Running();
+        if (history && !history->Opened())
+            return;
+        opening->stop();
+        if (history)
             history->ShowNotice();
-        }
     });
+    opening->start(kOpeningLookMs);
 }
 
 CHistoryWindow* CHistoryAccess::Open() {
