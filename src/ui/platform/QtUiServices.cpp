@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -56,40 +58,39 @@ void ShowEveryFileUnderStarDotStar(QFileDialog& dialog, const QString& filter) {
     files->setNameFilters({QStringLiteral("*")});
 }
 
+// The box's icon and buttons for the program's own choices.
+QMessageBox::Icon QtIcon(MbIcon icon) {
+    constexpr std::pair<MbIcon, QMessageBox::Icon> kIcons[] = {
+        {MbIcon::None, QMessageBox::NoIcon},
+        {MbIcon::Information, QMessageBox::Information},
+        {MbIcon::Question, QMessageBox::Question},
+        {MbIcon::Warning, QMessageBox::Warning},
+        {MbIcon::Error, QMessageBox::Critical}};
+    for (const auto& [ours, qt] : kIcons)
+        if (ours == icon)
+            return qt;
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtButtons(MbButtons buttons) {
+    constexpr std::pair<MbButtons, int> kButtons[] = {
+        {MbButtons::Ok, QMessageBox::Ok},
+        {MbButtons::OkCancel, int(QMessageBox::Ok) | int(QMessageBox::Cancel)},
+        {MbButtons::YesNo, int(QMessageBox::Yes) | int(QMessageBox::No)}};
+    for (const auto& [ours, qt] : kButtons)
+        if (ours == buttons)
+            return QMessageBox::StandardButtons(qt);
+    return QMessageBox::Ok;
+}
+
 }  // namespace
 
 MbResult QtUiServices::MessageBox(const std::string& text, MbButtons buttons, MbIcon icon) {
     QMessageBox box(OwnerWindow());
     box.setWindowTitle(QStringLiteral("Quillo"));
     box.setText(ToQt(text));
-    switch (icon) {
-        case MbIcon::None:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
-        case MbIcon::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case MbIcon::Question:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case MbIcon::Warning:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case MbIcon::Error:
-            box.setIcon(QMessageBox::Critical);
-            break;
-    }
-    switch (buttons) {
-        case MbButtons::Ok:
-            box.setStandardButtons(QMessageBox::Ok);
-            break;
-        case MbButtons::OkCancel:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            break;
-        case MbButtons::YesNo:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            break;
-    }
+    box.setIcon(QtIcon(icon));
+    box.setStandardButtons(QtButtons(buttons));
     switch (box.exec()) {
         case QMessageBox::Ok:
             return MbResult::Ok;
