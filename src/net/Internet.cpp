@@ -71,10 +71,11 @@ HttpRequest::HttpRequest(std::string agent, ServerName server, std::string verb,
              std::to_string(server.port) + path;
 }
 
-HttpRequest HttpRequest::ForUrl(std::string agent, std::string url, std::uint32_t flags) {
+HttpRequest HttpRequest::ForUrl(std::string agent, std::string url, std::uint32_t flags,
+                                std::string verb) {
     auto state = std::make_unique<State>();
     state->agent = std::move(agent);
-    state->verb = "GET";
+    state->verb = std::move(verb);
     state->flags = flags;
     if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://")) {
         state->urlError = kErrorUnrecognizedScheme;
@@ -100,14 +101,26 @@ void HttpRequest::SetClientCertificate(std::shared_ptr<const ClientCertificate> 
     m->clientCertificate = std::move(certificate);
 }
 
+void HttpRequest::SetFollowRedirects(bool follow) {
+    m->followRedirects = follow;
+}
+
+void HttpRequest::SetPrivateNetworkOnly(bool privateOnly) {
+    m->privateNetworkOnly = privateOnly;
+}
+
 std::uint32_t HttpRequest::Send(std::string_view headers, std::string_view body,
                                 ResponseSink& sink) {
     m->status = 0;
+    m->answerHeaders.clear();
+    m->refusedAddress.clear();
     if (std::uint32_t error = OpenInternet())
         return error;
     Transfer transfer(*m, sink);
     const std::uint32_t error = transfer.Run(headers, body);
     m->status = transfer.Status();
+    m->answerHeaders = transfer.TakeAnswerHeaders();
+    m->refusedAddress = transfer.RefusedAddress();
     return error;
 }
 
@@ -120,6 +133,18 @@ std::uint32_t HttpRequest::Send(std::string_view headers, std::string_view body)
 
 int HttpRequest::StatusCode() const noexcept {
     return m->status;
+}
+
+std::string HttpRequest::ResponseHeader(std::string_view name) const {
+    for (const auto& [header, value] : m->answerHeaders) {
+        if (header.size() == name.size() && StartsWithNoCase(header, name))
+            return value;
+    }
+    return {};
+}
+
+const std::string& HttpRequest::RefusedAddress() const noexcept {
+    return m->refusedAddress;
 }
 
 std::size_t HttpRequest::Read(char* buffer, std::size_t size) noexcept {

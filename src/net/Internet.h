@@ -117,8 +117,9 @@ public:
     // empty for the library's default (HTTP/1.1).
     HttpRequest(std::string agent, ServerName server, std::string verb, std::string path,
                 std::string version, std::uint32_t flags);
-    // A GET of a whole "http://" or "https://" URL.
-    static HttpRequest ForUrl(std::string agent, std::string url, std::uint32_t flags);
+    // A GET (or `verb`) of a whole "http://" or "https://" URL.
+    static HttpRequest ForUrl(std::string agent, std::string url, std::uint32_t flags,
+                              std::string verb = "GET");
 
     HttpRequest(HttpRequest&&) noexcept;
     HttpRequest& operator=(HttpRequest&&) noexcept;
@@ -129,6 +130,11 @@ public:
     void SetPace(Pace pace);
     // The certificate to answer the server's certificate request with.
     void SetClientCertificate(std::shared_ptr<const ClientCertificate> certificate);
+    // Redirects are followed unless turned off; then a redirect is the final answer.
+    void SetFollowRedirects(bool follow);
+    // Connects only to addresses of this computer or a private network, and past any proxy;
+    // every other address is refused before a connection is made (see RefusedAddress).
+    void SetPrivateNetworkOnly(bool privateOnly);
 
     // Sends the request with `headers` (lines separated by CR LF or LF) and `body`, and streams
     // the answer's body into `sink`. 0 when the whole answer arrived, else the error code.
@@ -138,6 +144,10 @@ public:
 
     // The final answer's status; 0 when none arrived.
     int StatusCode() const noexcept;
+    // The value of the final answer's first header `name` (any case); empty when it has none.
+    std::string ResponseHeader(std::string_view name) const;
+    // The address a private-network-only request refused to connect to; empty when none.
+    const std::string& RefusedAddress() const noexcept;
     // The next bytes of the held body, at most `size`; 0 at its end.
     std::size_t Read(char* buffer, std::size_t size) noexcept;
 

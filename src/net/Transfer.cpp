@@ -5,6 +5,7 @@
 
 #include "base/Shutdown.h"
 #include "base/Text.h"
+#include "net/PrivateAddress.h"
 
 namespace inet {
 namespace {
@@ -89,7 +90,7 @@ void Transfer::Configure(std::string_view body) {
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION,
                      m_request.version == "HTTP/1.0" ? long{CURL_HTTP_VERSION_1_0}
                                                      : long{CURL_HTTP_VERSION_1_1});
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, m_request.followRedirects ? 1L : 0L);
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(e, CURLOPT_SHARE, CurlLibrary::Instance().Share());
     curl_easy_setopt(e, CURLOPT_COOKIEFILE, "");
@@ -98,6 +99,11 @@ void Transfer::Configure(std::string_view body) {
     if (!m_request.user.empty() || !m_request.password.empty()) {
         curl_easy_setopt(e, CURLOPT_USERNAME, m_request.user.c_str());
         curl_easy_setopt(e, CURLOPT_PASSWORD, m_request.password.c_str());
+    }
+    if (m_request.privateNetworkOnly) {
+        curl_easy_setopt(e, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Transfer::OnOpenSocket);
+        curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, this);
     }
     ConfigureVerb(body);
     m_tls.Install(e, (m_request.flags & kFlagIgnoreCertCnInvalid) == 0);
@@ -207,18 +213,36 @@ std::size_t Transfer::OnHeader(char* data, std::size_t size, std::size_t count, 
             t.m_blockStatus = t.m_blockStatus * 10 + (line[i] - '0');
         }
         t.m_blockRedirects = false;
-    } else if (StartsWithNoCase(line, "Location:")) {
-        t.m_blockRedirects = t.m_blockStatus / 100 == 3;
+        t.m_blockHeaders.clear();
     } else if (line == "\r\n" || line == "\n") {
         if (t.m_blockStatus >= 200 && !t.m_blockRedirects) {
             t.m_status = t.m_blockStatus;
+            t.m_answerHeaders = std::move(t.m_blockHeaders);
             if (std::uint32_t stop = t.m_sink.OnStatus(t.m_status)) {
                 t.m_stopCode = stop;
                 return CURL_WRITEFUNC_ERROR;
             }
         }
+    } else {
+        t.NoteHeader(line);
     }
     return length;
+}
+
+// Keeps a header line of the current block; a Location on a 3xx marks a redirect that libcurl
+// follows, when it follows them.
+void Transfer::NoteHeader(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return;
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+        value.remove_suffix(1);
+    m_blockHeaders.emplace_back(line.substr(0, colon), value);
+    if (StartsWithNoCase(line, "Location:"))
+        m_blockRedirects = m_blockStatus / 100 == 3 && m_request.followRedirects;
 }
 
 std::size_t Transfer::OnWrite(char* data, std::size_t size, std::size_t count, void* self) {
@@ -240,6 +264,16 @@ int Transfer::OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t
         t.m_lastActivity = Clock::now();
     }
     return 0;
+}
+
+// A private-network-only request opens no socket to any other address.
+curl_socket_t Transfer::OnOpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
+    Transfer& t = Self(self);
+    if (!IsPrivateAddress(address->addr)) {
+        t.m_refusedAddress = AddressText(address->addr);
+        return CURL_SOCKET_BAD;
+    }
+    return ::socket(address->family, address->socktype, address->protocol);
 }
 
 int Transfer::OnConnected(void* self, char*, char*, int, int) {

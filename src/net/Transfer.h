@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "net/CurlLibrary.h"
 #include "net/Internet.h"
@@ -26,7 +28,11 @@ struct HttpRequest::State {
     std::string user;
     std::string password;
     std::shared_ptr<const ClientCertificate> clientCertificate;
+    bool followRedirects = true;
+    bool privateNetworkOnly = false;
     int status = 0;
+    std::vector<std::pair<std::string, std::string>> answerHeaders;  // the final answer's
+    std::string refusedAddress;
     std::string held;
     std::size_t readPosition = 0;
 };
@@ -41,6 +47,10 @@ public:
     // 0 when the whole answer arrived, else the error code.
     std::uint32_t Run(std::string_view headers, std::string_view body);
     int Status() const noexcept { return m_status; }
+    std::vector<std::pair<std::string, std::string>> TakeAnswerHeaders() {
+        return std::move(m_answerHeaders);
+    }
+    const std::string& RefusedAddress() const noexcept { return m_refusedAddress; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -57,6 +67,8 @@ private:
     static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
     static int OnProgress(void* self, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent);
     static int OnConnected(void* self, char*, char*, int, int);
+    static curl_socket_t OnOpenSocket(void* self, curlsocktype, curl_sockaddr* address);
+    void NoteHeader(std::string_view line);
 
     const HttpRequest::State& m_request;
     ResponseSink& m_sink;
@@ -66,6 +78,9 @@ private:
     int m_blockStatus = 0;
     bool m_blockRedirects = false;
     int m_status = 0;
+    std::vector<std::pair<std::string, std::string>> m_blockHeaders;  // of the current block
+    std::vector<std::pair<std::string, std::string>> m_answerHeaders;
+    std::string m_refusedAddress;
     // The clocks: the whole exchange, the last sign of life, and the current rate window.
     bool m_connected = false;
     Clock::time_point m_start;
