@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <sstream>
 #include <string_view>
 
@@ -11,7 +12,15 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kRouteNames = {"carrier-forms", "modem"};
+constexpr std::array<std::string_view, 3> kRouteNames = {"carrier-forms", "modem", "web-service"};
+constexpr std::array<std::string_view, 3> kPresetNames = {"form-account", "json-token",
+                                                          "phone-gateway"};
+
+template <std::size_t N>
+int IndexOf(const std::array<std::string_view, N>& names, std::string_view value) {
+    const auto* it = std::find(names.begin(), names.end(), value);
+    return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+}
 
 bool AllDigits(std::string_view text) {
     return !text.empty() && text.size() <= 3 &&
@@ -19,9 +28,12 @@ bool AllDigits(std::string_view text) {
 }
 
 void ReadRoute(RouteSettings& s, std::string_view value) {
-    const auto* it = std::find(kRouteNames.begin(), kRouteNames.end(), value);
-    if (it != kRouteNames.end())
-        s.route = static_cast<DeliveryRoute>(it - kRouteNames.begin());
+    if (const int i = IndexOf(kRouteNames, value); i >= 0)
+        s.route = static_cast<DeliveryRoute>(i);
+}
+void ReadWebPreset(RouteSettings& s, std::string_view value) {
+    if (const int i = IndexOf(kPresetNames, value); i >= 0)
+        s.webPreset = static_cast<WebPreset>(i);
 }
 void ReadCountryCode(RouteSettings& s, std::string_view value) {
     if (AllDigits(value))
@@ -29,6 +41,22 @@ void ReadCountryCode(RouteSettings& s, std::string_view value) {
 }
 void ReadModem(RouteSettings& s, std::string_view value) {
     s.modem = std::string(value);
+}
+void ReadWebBase(RouteSettings& s, std::string_view value) {
+    s.webBase = std::string(value);
+}
+void ReadWebAccount(RouteSettings& s, std::string_view value) {
+    s.webAccount = std::string(value);
+}
+void ReadWebSender(RouteSettings& s, std::string_view value) {
+    s.webSender = std::string(value);
+}
+void ReadWebPerMinute(RouteSettings& s, std::string_view value) {
+    int perMinute = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), perMinute);
+    if (error == std::errc() && end == value.data() + value.size() && perMinute >= 1 &&
+        perMinute <= 600)
+        s.webPerMinute = perMinute;
 }
 void ReadDeliveryReports(RouteSettings& s, std::string_view value) {
     if (value == "yes" || value == "no")
@@ -39,12 +67,23 @@ struct Key {
     std::string_view name;
     void (*read)(RouteSettings&, std::string_view);
 };
-constexpr std::array<Key, 4> kKeys = {{
+constexpr std::array<Key, 9> kKeys = {{
     {"route", ReadRoute},
     {"country-code", ReadCountryCode},
     {"modem", ReadModem},
     {"delivery-reports", ReadDeliveryReports},
+    {"web-preset", ReadWebPreset},
+    {"web-base", ReadWebBase},
+    {"web-account", ReadWebAccount},
+    {"web-sender", ReadWebSender},
+    {"web-per-minute", ReadWebPerMinute},
 }};
+
+// A value never spans lines: a line break typed into a field would start a key of its own.
+std::string OneLine(std::string value) {
+    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    return value;
+}
 
 }  // namespace
 
@@ -80,9 +119,15 @@ RouteSettings LoadRouteSettings(const std::filesystem::path& file) {
 
 void SaveRouteSettings(const std::filesystem::path& file, const RouteSettings& settings) {
     const std::size_t route = std::min<std::size_t>(settings.route, kRouteNames.size() - 1);
+    const std::size_t preset = std::min<std::size_t>(settings.webPreset, kPresetNames.size() - 1);
     std::string text = "route=" + std::string(kRouteNames[route]) + "\n";
-    text += "country-code=" + settings.countryCode + "\n";
-    text += "modem=" + settings.modem + "\n";
+    text += "country-code=" + OneLine(settings.countryCode) + "\n";
+    text += "modem=" + OneLine(settings.modem) + "\n";
     text += std::string("delivery-reports=") + (settings.deliveryReports ? "yes" : "no") + "\n";
+    text += "web-preset=" + std::string(kPresetNames[preset]) + "\n";
+    text += "web-base=" + OneLine(settings.webBase) + "\n";
+    text += "web-account=" + OneLine(settings.webAccount) + "\n";
+    text += "web-sender=" + OneLine(settings.webSender) + "\n";
+    text += "web-per-minute=" + std::to_string(std::clamp(settings.webPerMinute, 1, 600)) + "\n";
     ReplaceFileAtomically(file, text);  // for its owner only, as every file of ours
 }

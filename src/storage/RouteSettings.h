@@ -9,13 +9,29 @@
 enum DeliveryRoute : std::int32_t {
     RouteCarrierForms = 0,  // the carriers' web forms, as always
     RouteModem = 1,         // a GSM modem through ModemManager
+    RouteWebService = 2,    // an SMS web service, or a gateway app on the user's phone
+};
+
+// The shapes of SMS web service the web route speaks; every field stays the user's to edit.
+enum WebPreset : std::int32_t {
+    PresetFormAccount = 0,   // POST {base}/Accounts/{account}/Messages.json, Basic, form fields
+    PresetJsonToken = 1,     // POST {base}/messages, Bearer token, a JSON body
+    PresetPhoneGateway = 2,  // POST {base}/message on the user's phone, Basic, a JSON body
 };
 
 struct RouteSettings {
     DeliveryRoute route = RouteCarrierForms;
-    std::string countryCode = "1";  // digits put before a ten-digit number on the modem route
+    std::string countryCode = "1";  // digits put before a ten-digit number off the carrier route
     std::string modem;              // a modem's device id or object path; empty: the first
     bool deliveryReports = false;   // ask the network for a delivery report
+
+    WebPreset webPreset = PresetFormAccount;
+    std::string webBase;     // the service's address, scheme included
+    std::string webAccount;  // the account or user name
+    std::string webSender;   // the number texts come from (not for the phone gateway)
+    int webPerMinute = 60;   // the most messages a batch sends per minute, 1 to 600
+    // The service's token or password, handed in from the keyring for this run. Never saved.
+    std::string webSecret;
 
     friend bool operator==(const RouteSettings&, const RouteSettings&) = default;
 };
@@ -27,6 +43,6 @@ std::filesystem::path RouteSettingsPath(const std::filesystem::path& dataDirecto
 // value that makes no sense.
 RouteSettings LoadRouteSettings(const std::filesystem::path& file);
 
-// Replaces the file in one step, readable by the user only. Throws CArchiveException when it
-// cannot be written.
+// Replaces the file in one step, readable by the user only; the secret is left out. Throws
+// CArchiveException when it cannot be written.
 void SaveRouteSettings(const std::filesystem::path& file, const RouteSettings& settings);
