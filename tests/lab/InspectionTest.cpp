@@ -1,6 +1,7 @@
 // What the lab shows of itself: the JSON API, the request log, reset, and its certificates.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "CarrierForms.h"
 #include "LabClient.h"
 #include "base/Paths.h"
+#include "carrier-lab/LabModem.h"
 #include "res/StringTable.h"
 
 namespace {
@@ -207,6 +209,28 @@ TEST_F(InspectionTest, TwoLabsCannotShareAPort) {
     same.httpsPort = 0;
     EXPECT_NO_THROW(second.Start(same));
     EXPECT_TRUE(second.Running());
+}
+
+TEST_F(InspectionTest, TheModemsSimAndItsReportFaultsAreSetThroughTheApi) {
+    m_lab.Stop();
+    m_options.modemSocket = "quillo-inspection-" + std::to_string(::getpid());
+    m_lab.Start(m_options);
+    m_lab.ApplyStringOverrides();
+    const struct {
+        std::string body;
+        long status;
+        bool locked;
+    } cases[] = {{"sim=locked", 200, true}, {"sim=open", 400, true}, {"sim=ready", 200, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(m_client.PostBody(ApiUrl("/lab/modem"), c.body).status, c.status) << c.body;
+        EXPECT_EQ(m_lab.Modem()->SimLocked(), c.locked) << c.body;
+    }
+    for (const char* kind : {"report-failed", "no-report"})
+        m_client.PostBody(ApiUrl("/lab/modem/faults"), std::string("kind=") + kind);
+    const auto faults = m_lab.Modem()->Faults();
+    ASSERT_EQ(faults.size(), 2u);
+    EXPECT_EQ(faults[0].kind, lab::ModemFaultKind::ReportFailed);
+    EXPECT_EQ(faults[1].kind, lab::ModemFaultKind::NoReport);
 }
 
 }  // namespace

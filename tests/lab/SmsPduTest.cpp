@@ -42,4 +42,20 @@ TEST(SmsPdu, RefusesWhatDoesNotAddUp) {
     }
 }
 
+TEST(SmsPdu, EncodesAStatusReportAsTheDaemonParsesIt) {
+    // ModemManager took this one as reference 1 to +15550100001, "completed-received", with
+    // 2026-12-09T15:49:36Z as both time stamps.
+    const lab::StatusReportPdu report =
+        lab::EncodeStatusReportPdu(1, "+15550100001", 0x00, 1796831376);
+    EXPECT_EQ(report.hex, "0006010B915155100000F1622190519463006221905194630000");
+    EXPECT_EQ(report.tpduLength, report.hex.size() / 2 - 1);
+    // A national number, an even count of digits, a failure.
+    EXPECT_EQ(lab::EncodeStatusReportPdu(255, "5550100001", 0x41, 1796831376).hex,
+              "0006FF0A81"
+              "5505010010"
+              "62219051946300"
+              "62219051946300"
+              "41");
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "carrier-lab/JsonWriter.h"
 #include "carrier-lab/LabModemApi.h"
+#include "carrier-lab/LabWebApi.h"
 #include "carrier-lab/PhoneBook.h"
 #include "contacts/Contact.h"
 
@@ -101,6 +102,8 @@ void WriteMessage(JsonWriter& json, const InboxMessage& m) {
         .StringMember("text", m.text);
     if (m.parts > 0)
         json.NumberMember("parts", m.parts);
+    if (!m.route.empty())
+        json.StringMember("route", m.route);
     json.EndObject();
 }
 
@@ -183,15 +186,29 @@ std::string Index(const LabControl& lab, const LabHosts& hosts) {
     }
     json.EndArray().Key("endpoints").BeginArray();
     for (const char* endpoint :
-         {"GET /lab/phones", "POST /lab/phones number=&carrier=", "GET /lab/inboxes",
-          "GET /lab/inboxes/NUMBER", "GET /lab/log?since=SEQ", "GET /lab/counter",
+         {"GET /lab/phones",
+          "POST /lab/phones number=&carrier=",
+          "GET /lab/inboxes",
+          "GET /lab/inboxes/NUMBER",
+          "GET /lab/log?since=SEQ",
+          "GET /lab/counter",
           "GET /lab/faults",
           "POST /lab/faults host=&kind=status|empty|delay|drop|client-cert|short|cut|tamper"
           "&count=&status=&delay_ms=&path=",
-          "DELETE /lab/faults", "GET /lab/installer", "GET /lab/site",
-          "POST /lab/site latest_version=", "GET /lab/modem", "GET /lab/modem/faults",
+          "DELETE /lab/faults",
+          "GET /lab/installer",
+          "GET /lab/site",
+          "POST /lab/site latest_version=",
+          "GET /lab/modem",
+          "GET /lab/modem/faults",
           "POST /lab/modem/faults kind=cms|sim-pin|no-answer|gone&cms=&number=&count=",
-          "DELETE /lab/modem/faults", "POST /lab/reset"}) {
+          "DELETE /lab/modem/faults",
+          "GET /lab/web",
+          "GET /lab/web/faults",
+          "POST /lab/web/faults kind=refuse|invalid|busy|error|hang|not-json|redirect|huge"
+          "&service=form|json|phone&number=&count=&retry_after=&text=&delay_ms=",
+          "DELETE /lab/web/faults",
+          "POST /lab/reset"}) {
         json.String(endpoint);
     }
     return json.EndArray().EndObject().Take();
@@ -335,6 +352,8 @@ SiteReply ServeLabApi(LabControl& lab, const LabHosts& hosts, const SiteRequest&
                 return Json(Site(lab));
         } else if (IsModemApiPath(path)) {
             return ServeModemApi(lab.Modem(), method, path, params);
+        } else if (IsWebApiPath(path)) {
+            return ServeWebApi(lab.Web(), lab.Ports(), method, path, params);
         } else if (path == "/lab/reset") {
             if (method == "POST") {
                 lab.Reset();

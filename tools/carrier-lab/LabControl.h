@@ -13,6 +13,7 @@
 namespace lab {
 
 class LabModem;
+class WebServices;
 
 class LabControl {
 public:
@@ -44,6 +45,8 @@ public:
 
     // The GSM modem; null when the lab runs without one.
     virtual LabModem* Modem() const = 0;
+    // The web-service stand-ins.
+    virtual WebServices& Web() const = 0;
 
     // Empties inboxes, log, counter, faults and sessions; keeps certificates and phones.
     virtual void Reset() = 0;

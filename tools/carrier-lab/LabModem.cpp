@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstddef>
@@ -47,12 +48,20 @@ const std::map<std::string, std::string>& Answers() {
     return answers;
 }
 
-constexpr std::array<std::pair<ModemFaultKind, const char*>, 4> kFaultNames = {{
+constexpr std::array<std::pair<ModemFaultKind, const char*>, 6> kFaultNames = {{
     {ModemFaultKind::CmsError, "cms"},
     {ModemFaultKind::SimPin, "sim-pin"},
     {ModemFaultKind::NoAnswer, "no-answer"},
     {ModemFaultKind::Gone, "gone"},
+    {ModemFaultKind::ReportFailed, "report-failed"},
+    {ModemFaultKind::NoReport, "no-report"},
 }};
+
+// TP-ST: received by the recipient; "incompatible destination", a permanent error.
+constexpr int kStatusDelivered = 0x00;
+constexpr int kStatusFailed = 0x41;
+// How long the network takes to say a text was delivered.
+constexpr std::chrono::milliseconds kReportDelay{200};
 
 constexpr int kCmsSimPin = 311;
 constexpr int kCmsInvalidPdu = 304;
@@ -177,8 +186,12 @@ void LabModem::ServeConnection(int fd) {
     std::optional<std::size_t> pduLength;  // set while a PDU is awaited
     for (;;) {
         std::array<pollfd, 2> fds = {{{fd, POLLIN, 0}, {m_wake, POLLIN, 0}}};
-        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+        const int wait = WriteDueReports(fd, pduLength.has_value());
+        const int ready = ::poll(fds.data(), fds.size(), wait);
+        if (ready < 0 && errno != EINTR)
             return;
+        if (ready <= 0)
+            continue;
         if (fds[1].revents) {
             if (m_unplug.exchange(false)) {
                 std::uint64_t count = 0;
@@ -223,6 +236,20 @@ void LabModem::ServeConnection(int fd) {
 
 std::string LabModem::Answer(const std::string& command, std::optional<std::size_t>& pduLength) {
     const std::string upper = AsciiUpperCase(command);
+    if (upper == "AT+CPIN?" && m_simLocked)
+        return Final("+CPIN: SIM PIN");
+    if (upper.starts_with("AT+CPIN=")) {
+        ++m_pinsEntered;
+        Log("modem: refused a PIN");
+        return "\r\n+CME ERROR: 16\r\n";  // incorrect password
+    }
+    if (upper.starts_with("AT+CNMI=")) {
+        // <mode>,<mt>,<bm>,<ds>,<bfr>: <ds> 1 routes status reports as "+CDS:".
+        std::size_t at = 0;
+        for (int comma = 0; comma < 3 && at != std::string::npos; ++comma)
+            at = upper.find(',', at + 1);
+        m_reportsRouted = at != std::string::npos && upper.compare(at + 1, 1, "1") == 0;
+    }
     if (upper.rfind("AT+CMGS=", 0) == 0) {
         try {
             pduLength = std::stoul(upper.substr(8));
@@ -237,20 +264,22 @@ std::string LabModem::Answer(const std::string& command, std::optional<std::size
 }
 
 std::optional<ModemFault> LabModem::TakeFault(const std::string& number) {
-    std::lock_guard lock(m_mutex);
-    for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
-        if (!it->number.empty() && PhoneOf(number) != PhoneOf(it->number))
-            continue;
-        ModemFault fault = *it;
-        if (--it->count <= 0)
-            m_faults.erase(it);
-        return fault;
-    }
-    return std::nullopt;
+    return m_faults.Take(
+        [&](const ModemFault& f) { return f.number.empty() || PhoneOf(number) == PhoneOf(f.number); },
+        [](ModemFault& f) -> int& { return f.count; });
+}
+
+bool LabModem::WaitForPdus(std::uint64_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_pduCame.wait_for(lock, timeout, [&] { return m_pdus.load() >= count; });
 }
 
 std::string LabModem::TakePdu(const std::string& hex, std::size_t announced, bool& drop) {
-    ++m_pdus;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_pdus;
+    }
+    m_pduCame.notify_all();
     std::string error;
     const std::optional<SubmitPdu> pdu = DecodeSubmitPdu(hex, error);
     if (pdu && pdu->tpduLength != announced)
@@ -262,7 +291,8 @@ std::string LabModem::TakePdu(const std::string& hex, std::size_t announced, boo
     }
     Log("modem: SMS-SUBMIT to " + pdu->number + ", part " + std::to_string(pdu->sequence) + "/" +
         std::to_string(pdu->total) + (pdu->ucs2 ? ", UCS-2" : ", GSM 7-bit"));
-    if (const std::optional<ModemFault> fault = TakeFault(pdu->number)) {
+    const std::optional<ModemFault> fault = TakeFault(pdu->number);
+    if (fault) {
         Log("modem: fault " + ModemFaultKindName(fault->kind) + " for " + pdu->number);
         switch (fault->kind) {
             case ModemFaultKind::CmsError:
@@ -274,12 +304,65 @@ std::string LabModem::TakePdu(const std::string& hex, std::size_t announced, boo
             case ModemFaultKind::Gone:
                 drop = true;
                 return {};
+            case ModemFaultKind::ReportFailed:
+            case ModemFaultKind::NoReport:
+                break;
         }
     }
     Reassemble(*pdu);
+    int reference = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        m_nextReference = (m_nextReference + 1) % 256;
+        reference = m_nextReference;
+    }
+    if (pdu->statusReport) {
+        ++m_reportsAsked;
+        ScheduleReport(reference, *pdu, fault ? std::optional(fault->kind) : std::nullopt);
+    }
+    return "\r\n+CMGS: " + std::to_string(reference) + "\r\n" + Final("");
+}
+
+void LabModem::ScheduleReport(int reference, const SubmitPdu& pdu,
+                              std::optional<ModemFaultKind> fault) {
+    if (fault == ModemFaultKind::NoReport || !m_reportsRouted) {
+        Log("modem: no status report for " + pdu.number);
+        return;
+    }
+    const int status = fault == ModemFaultKind::ReportFailed ? kStatusFailed : kStatusDelivered;
     std::lock_guard lock(m_mutex);
-    m_nextReference = (m_nextReference + 1) % 256;
-    return "\r\n+CMGS: " + std::to_string(m_nextReference) + "\r\n" + Final("");
+    m_reports.push_back({std::chrono::steady_clock::now() + kReportDelay,
+                         EncodeStatusReportPdu(reference, pdu.number, status, std::time(nullptr))});
+}
+
+int LabModem::WriteDueReports(int fd, bool awaitingPdu) {
+    std::vector<StatusReportPdu> due;
+    int wait = -1;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = m_reports.begin(); it != m_reports.end();) {
+            if (it->due <= now && !awaitingPdu) {
+                due.push_back(std::move(it->pdu));
+                it = m_reports.erase(it);
+                continue;
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                                  std::max(it->due - now, std::chrono::steady_clock::duration{}))
+                                  .count();
+            wait = wait < 0 ? static_cast<int>(left) : std::min(wait, static_cast<int>(left));
+            ++it;
+        }
+    }
+    // While a PDU is awaited a due report waits for it; the reply wakes the loop anyway.
+    if (awaitingPdu && wait == 0)
+        wait = -1;
+    for (const StatusReportPdu& report : due) {
+        Log("modem: status report " + report.hex);
+        WriteAll(fd,
+                 "\r\n+CDS: " + std::to_string(report.tpduLength) + "\r\n" + report.hex + "\r\n");
+    }
+    return wait;
 }
 
 void LabModem::Reassemble(const SubmitPdu& pdu) {
@@ -299,21 +382,6 @@ void LabModem::Reassemble(const SubmitPdu& pdu) {
     message.text = std::move(text);
     message.parts = pdu.total;
     m_state.Deliver(std::move(message));
-}
-
-void LabModem::AddFault(const ModemFault& fault) {
-    std::lock_guard lock(m_mutex);
-    m_faults.push_back(fault);
-}
-
-std::vector<ModemFault> LabModem::Faults() const {
-    std::lock_guard lock(m_mutex);
-    return m_faults;
-}
-
-void LabModem::ClearFaults() {
-    std::lock_guard lock(m_mutex);
-    m_faults.clear();
 }
 
 void LabModem::Log(const std::string& line) const {

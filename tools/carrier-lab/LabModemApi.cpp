@@ -47,13 +47,20 @@ ModemFault ReadFault(const std::map<std::string, std::string>& params) {
     const auto kind = params.find("kind");
     const auto parsed = kind == params.end() ? std::nullopt : ParseModemFaultKind(kind->second);
     if (!parsed)
-        throw LabError("kind must be cms, sim-pin, no-answer or gone");
+        throw LabError("kind must be cms, sim-pin, no-answer, gone, report-failed or no-report");
     fault.kind = *parsed;
     fault.cms = IntegerParam(params, "cms", fault.cms);
     fault.count = IntegerParam(params, "count", fault.count);
     if (const auto number = params.find("number"); number != params.end())
         fault.number = number->second;
     return fault;
+}
+
+bool ReadSimLocked(const std::map<std::string, std::string>& params) {
+    const auto sim = params.find("sim");
+    if (sim == params.end() || (sim->second != "locked" && sim->second != "ready"))
+        throw LabError("sim must be locked or ready");
+    return sim->second == "locked";
 }
 
 }  // namespace
@@ -66,12 +73,16 @@ SiteReply ServeModemApi(LabModem* modem, const std::string& method, const std::s
                         const std::map<std::string, std::string>& params) {
     if (!modem)
         return Error("the lab runs without a modem (--modem SOCKET)", 404);
-    if (path == "/lab/modem" && method == "GET") {
+    if (path == "/lab/modem" && (method == "GET" || method == "POST")) {
+        if (method == "POST")
+            modem->SetSimLocked(ReadSimLocked(params));
         return JsonReply(JsonWriter()
                              .BeginObject()
                              .StringMember("socket", modem->SocketName())
                              .BoolMember("connected", modem->Connected())
                              .NumberMember("pdus", static_cast<std::int64_t>(modem->PdusReceived()))
+                             .StringMember("sim", modem->SimLocked() ? "locked" : "ready")
+                             .NumberMember("pinsEntered", modem->PinsEntered())
                              .EndObject()
                              .Take());
     }

@@ -12,7 +12,8 @@ class LabModem;
 
 bool IsModemApiPath(const std::string& path);
 
-// GET /lab/modem; GET, POST (kind=cms|sim-pin|no-answer|gone&cms=&number=&count=) and DELETE
+// GET and POST (sim=locked|ready, before the daemon probes the modem) /lab/modem; GET, POST
+// (kind=cms|sim-pin|no-answer|gone|report-failed|no-report&cms=&number=&count=) and DELETE
 // /lab/modem/faults. Throws LabError for a bad parameter.
 SiteReply ServeModemApi(LabModem* modem, const std::string& method, const std::string& path,
                         const std::map<std::string, std::string>& params);

@@ -46,10 +46,11 @@ std::string Phones(const std::vector<InboxMessage>& messages) {
                 from += (from.empty() ? "" : ", ") + m->replyNumber;
             if (!m->replyEmail.empty())
                 from += (from.empty() ? "" : ", ") + m->replyEmail;
-            const std::string sms = m->parts == 0
-                                        ? ""
-                                        : " &middot; by SMS in " + std::to_string(m->parts) +
-                                              (m->parts == 1 ? " text" : " texts");
+            std::string sms = m->parts == 0 ? ""
+                                            : " &middot; by SMS in " + std::to_string(m->parts) +
+                                                  (m->parts == 1 ? " text" : " texts");
+            if (!m->route.empty())
+                sms += " &middot; by " + Escaped(m->route);
             html += "<div class=\"meta\">" + Escaped(m->time) + sms +
                     (from.empty() ? "" : " &middot; from ") + Escaped(from) +
                     "</div><div class=\"text\">" + Escaped(m->text) + "</div>\n";

@@ -22,6 +22,7 @@
 #include "carrier-lab/LabState.h"
 #include "carrier-lab/LabTls.h"
 #include "carrier-lab/MakerSite.h"
+#include "carrier-lab/WebServices.h"
 #include "contacts/Contact.h"
 #include "res/StringTable.h"
 
@@ -183,6 +184,7 @@ public:
     std::unique_ptr<CarrierGateways> m_gateways;
     std::unique_ptr<MakerSite> m_maker;
     std::unique_ptr<LabModem> m_modem;
+    std::unique_ptr<WebServices> m_web;
     std::unique_ptr<httplib::Server> m_http;
     std::unique_ptr<httplib::SSLServer> m_https;
     std::thread m_httpThread;
@@ -268,6 +270,8 @@ void LabServer::Impl::Handle(const httplib::Request& request, httplib::Response&
             Emit(entry);
         } else {
             entry.site = siteCode == kMakerSite ? "maker" : SiteName(siteCode);
+            if (siteCode == kNoSite && WebServices::Handles(site.path))
+                entry.site = "web";
             if (tls && request.ssl != nullptr && ClientCertificateDemanded(*request.ssl)) {
                 entry.fault = "client certificate demanded";
                 if (auto subject = ClientCertificateSubject(*request.ssl)) {
@@ -353,6 +357,8 @@ SiteReply LabServer::Impl::LabPage() const {
 }
 
 SiteReply LabServer::Impl::Serve(int site, const SiteRequest& request) {
+    if (site == kNoSite && WebServices::Handles(request.path))
+        return m_web->Serve(request);
     if (site == kNoSite) {
         SiteReply reply = NotFound(request);
         reply.protocolError = "the lab has no site at host " + Quoted(request.Header("Host"));
@@ -420,6 +426,7 @@ LabPorts LabServer::Impl::Start(const LabOptions& options) {
         InstallRootCertificate(m_certificates.caPem, CertificateStoreDirectory("ROOT"));
     }
     m_gateways = std::make_unique<CarrierGateways>(m_state);
+    m_web = std::make_unique<WebServices>(m_state, options.webAccount, options.webSecret);
 
     m_http = std::make_unique<httplib::Server>();
     m_https = std::make_unique<httplib::SSLServer>(
@@ -552,6 +559,8 @@ void LabServer::Reset() {
     m_impl->m_state.Reset();
     if (m_impl->m_modem)
         m_impl->m_modem->ClearFaults();
+    if (m_impl->m_web)
+        m_impl->m_web->ClearFaults();
 }
 
 bool LabServer::WaitForLogSize(std::size_t count, std::chrono::milliseconds timeout) const {
@@ -560,6 +569,12 @@ bool LabServer::WaitForLogSize(std::size_t count, std::chrono::milliseconds time
 
 LabModem* LabServer::Modem() const {
     return m_impl->m_modem.get();
+}
+
+WebServices& LabServer::Web() const {
+    if (!m_impl->m_web)
+        throw LabError("the lab is not running");
+    return *m_impl->m_web;
 }
 
 fs::path LabServer::CaCertificateFile() const {

@@ -56,6 +56,7 @@ public:
 
     // The GSM modem; null when the lab runs without one.
     LabModem* Modem() const override;
+    WebServices& Web() const override;
 
     class Impl;
 

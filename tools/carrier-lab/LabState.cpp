@@ -125,33 +125,28 @@ void LabState::AddFault(const std::string& host, const Fault& fault) {
     if (fault.kind == FaultKind::Delay && fault.delay.count() < 0) {
         throw LabError("a delay cannot be negative");
     }
-    std::lock_guard lock(m_mutex);
-    m_faults.push_back({host, fault});
+    m_faults.Add({host, fault});
 }
 
 std::optional<Fault> LabState::TakeFault(const std::string& host, bool handshake,
                                          const std::string& path) {
-    std::lock_guard lock(m_mutex);
-    auto it = std::find_if(m_faults.begin(), m_faults.end(), [&](const PendingFault& p) {
-        return p.host == host && (p.fault.kind == FaultKind::ClientCertificate) == handshake &&
-               (p.fault.path.empty() || p.fault.path == path);
-    });
-    if (it == m_faults.end())
+    const std::optional<PendingFault> taken = m_faults.Take(
+        [&](const PendingFault& p) {
+            return p.host == host && (p.fault.kind == FaultKind::ClientCertificate) == handshake &&
+                   (p.fault.path.empty() || p.fault.path == path);
+        },
+        [](PendingFault& p) -> int& { return p.fault.count; });
+    if (!taken)
         return std::nullopt;
-    Fault taken = it->fault;
-    if (--it->fault.count == 0)
-        m_faults.erase(it);
-    return taken;
+    return taken->fault;
 }
 
 std::vector<PendingFault> LabState::PendingFaults() const {
-    std::lock_guard lock(m_mutex);
-    return m_faults;
+    return m_faults.All();
 }
 
 void LabState::ClearFaults() {
-    std::lock_guard lock(m_mutex);
-    m_faults.clear();
+    m_faults.Clear();
 }
 
 std::string LabState::IssueToken(TokenKind kind) {
@@ -193,7 +188,7 @@ void LabState::Reset() {
     m_log.clear();
     m_logged = 0;
     m_counter = {};
-    m_faults.clear();
+    m_faults.Clear();
     m_tokens.clear();
     m_messageIds.clear();
     m_changed.notify_all();

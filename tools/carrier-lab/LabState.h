@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "carrier-lab/FaultList.h"
 #include "carrier-lab/LabFaults.h"
 #include "carrier-lab/LabTypes.h"
 #include "carrier-lab/PhoneBook.h"
@@ -76,7 +77,7 @@ private:
     std::uint64_t m_nextLogSeq = 1;
     std::uint64_t m_logged = 0;  // entries ever appended, dropped ones included
     CounterState m_counter;
-    std::vector<PendingFault> m_faults;
+    FaultList<PendingFault> m_faults;
     std::map<TokenKind, std::deque<std::string>> m_tokens;
     std::map<std::string, std::string> m_messageIds;
     std::uint64_t m_nextMessageId = 1;

@@ -22,6 +22,8 @@ struct LabOptions {
     std::string latestVersion;         // empty: the program's own version text
     bool installRootCa = true;         // put the lab's CA into Quillo's ROOT store
     std::string modemSocket;           // the GSM modem's abstract socket name; empty: no modem
+    std::string webAccount = "lab-account";  // what the web-service stand-ins accept
+    std::string webSecret = "lab-secret";
     std::function<void(const std::string&)> logLine;  // one line per request; may be empty
 };
 
@@ -40,7 +42,8 @@ struct InboxMessage {
     std::string replyNumber;  // the call-back number the form carried
     std::string replyEmail;
     std::string text;
-    int parts = 0;  // the texts it arrived in through the modem; 0: through a web form
+    int parts = 0;      // the texts it arrived in through the modem; 0: through a web form
+    std::string route;  // the web service it came by; empty: a carrier's form or the modem
 };
 
 struct LogEntry {

@@ -1,6 +1,7 @@
 #include "carrier-lab/SmsPdu.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -184,7 +185,49 @@ SubmitPdu Decode(std::string_view hex) {
     return pdu;
 }
 
+void PutHex(std::string& out, unsigned byte) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    out += kDigits[(byte >> 4) & 0x0F];
+    out += kDigits[byte & 0x0F];
+}
+
+// Digits two to an octet, the first in the low half; an odd count ends in F.
+void PutSemiOctets(std::string& out, std::string_view digits) {
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        const unsigned low = static_cast<unsigned>(digits[i] - '0');
+        const unsigned high =
+            i + 1 < digits.size() ? static_cast<unsigned>(digits[i + 1] - '0') : 0xF;
+        PutHex(out, high << 4 | low);
+    }
+}
+
+void PutTimestamp(std::string& out, std::time_t at) {
+    std::tm utc{};
+    gmtime_r(&at, &utc);
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%02d%02d%02d%02d%02d%02d", utc.tm_year % 100,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    PutSemiOctets(out, digits);
+    PutHex(out, 0x00);  // the time zone: UTC
+}
+
 }  // namespace
+
+StatusReportPdu EncodeStatusReportPdu(int messageReference, const std::string& number, int status,
+                                      std::time_t at) {
+    const bool international = number.starts_with('+');
+    const std::string_view digits = std::string_view(number).substr(international ? 1 : 0);
+    std::string tpdu;
+    PutHex(tpdu, 0x06);  // SMS-STATUS-REPORT, no more messages waiting
+    PutHex(tpdu, static_cast<unsigned>(messageReference) & 0xFF);
+    PutHex(tpdu, static_cast<unsigned>(digits.size()));
+    PutHex(tpdu, international ? 0x91 : 0x81);
+    PutSemiOctets(tpdu, digits);
+    PutTimestamp(tpdu, at);  // the service centre's time stamp
+    PutTimestamp(tpdu, at);  // the discharge time
+    PutHex(tpdu, static_cast<unsigned>(status) & 0xFF);
+    return {"00" + tpdu, tpdu.size() / 2};
+}
 
 std::optional<SubmitPdu> DecodeSubmitPdu(std::string_view hex, std::string& error) {
     try {

@@ -18,9 +18,12 @@ namespace {
 constexpr const char* kUsage =
     "usage: quillo-lab [--http-port N] [--https-port N] [--state DIR] [--phones FILE]\n"
     "                  [--latest-version TEXT] [--modem SOCKET]\n"
+    "                  [--web-account NAME] [--web-secret TEXT]\n"
     "Serves the carriers' gateways and the maker's site on 127.0.0.1 (default ports 47080 and\n"
     "47443); watch it at http://localhost:47080/, inspect and inject faults under /lab/.\n"
-    "--modem serves a GSM modem for ModemManager on the abstract Unix socket SOCKET.\n";
+    "--modem serves a GSM modem for ModemManager on the abstract Unix socket SOCKET.\n"
+    "--web-account and --web-secret set what the SMS web-service stand-ins accept\n"
+    "(default lab-account and lab-secret); see /lab/web.\n";
 
 [[noreturn]] void Usage(const std::string& problem) {
     std::cerr << "quillo-lab: " << problem << "\n" << kUsage;
@@ -71,6 +74,10 @@ int main(int argc, char** argv) {
             options.phonesFile = value;
         } else if (arg == "--modem") {
             options.modemSocket = value;
+        } else if (arg == "--web-account") {
+            options.webAccount = value;
+        } else if (arg == "--web-secret") {
+            options.webSecret = value;
         } else if (arg == "--latest-version") {
             options.latestVersion = value;
         } else {
