@@ -35,11 +35,28 @@ enum SendResult : std::int32_t {
     ResultNeedReplyNumber = 7,
 };
 
-// WM_APP_JOB_DONE from a route that can say why a job failed: the reason replaces the code's
-// own text in the batch report.
+// WM_APP_JOB_DONE: what became of a job beyond its code (lParam). The reason replaces the
+// code's own text in the batch report; the message id and the carrier go to the history.
 struct JobOutcome {
     std::string number;
-    std::string reason;
+    std::string reason;        // empty: the code's own text
+    std::string messageId;     // the network's reference for the message, empty when it gave none
+    std::int32_t carrier = 0;  // the carrier that took it (found by Auto-Detect); 0: as queued
+};
+
+// WM_APP_DELIVERY_REPORT: what the network said later of a message a route sent, found by the
+// message id the route gave for it. The states number as the history's.
+enum class ReportedDelivery : std::int32_t {
+    Pending = 1,
+    Delivered = 2,
+    Failed = 3,
+    Expired = 4,
+};
+struct DeliveryReport {
+    DeliveryRoute route = RouteModem;
+    std::string messageId;
+    ReportedDelivery state = ReportedDelivery::Pending;
+    std::int64_t atMs = 0;  // UTC, milliseconds since 1970
 };
 
 // What the queue thread keeps per pending job: the message to post to the core thread with the

@@ -17,10 +17,11 @@ enum MessageId : std::uint32_t {
     WM_APP_UPGRADE_STATUS = 0x800C,    // core -> new-version dialog: status text (lParam 1: final)
     WM_APP_UPGRADE = 0x800D,           // new-version dialog -> core: download and install
     WM_APP_SITE_INFO = 0x800E,         // main window -> core: site information, counter, version
+    WM_APP_DELIVERY_REPORT = 0x800F,   // core -> queue: a DeliveryReport for the history
 };
 
 inline constexpr std::uint32_t kFirstAppMessage = WM_APP_SEND_JOB;
-inline constexpr std::uint32_t kLastAppMessage = WM_APP_SITE_INFO;
+inline constexpr std::uint32_t kLastAppMessage = WM_APP_DELIVERY_REPORT;
 
 constexpr bool IsAppMessage(std::uint32_t id) noexcept {
     return id >= kFirstAppMessage && id <= kLastAppMessage;

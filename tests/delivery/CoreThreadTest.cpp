@@ -98,7 +98,9 @@ TEST_F(CoreThreadTest, AutoDetectionReportsTheCarrierItFoundBeforeTheResult) {
     ASSERT_EQ(Ids(posted), (std::vector<std::uint32_t>{WM_APP_CARRIER_FOUND, WM_APP_JOB_DONE}));
     EXPECT_EQ(*posted[0].Get<std::string>(), kNumber);
     EXPECT_EQ(posted[0].lParam, CarrierTMobile);
-    EXPECT_EQ(*posted[1].Get<std::string>(), kNumber);
+    ASSERT_NE(posted[1].Get<JobOutcome>(), nullptr);
+    EXPECT_EQ(posted[1].Get<JobOutcome>()->number, kNumber);
+    EXPECT_EQ(posted[1].Get<JobOutcome>()->carrier, CarrierTMobile);  // for the history
     EXPECT_EQ(posted[1].lParam, ResultSent);
     EXPECT_EQ(Hosts(), (std::vector<std::string>{"nextel POST", "tmobile POST"}));
 }

@@ -9,6 +9,7 @@
 #include "delivery/SmsCount.h"
 #include "delivery/routes/ModemFailures.h"
 #include "storage/AppSettings.h"
+#include "support/RecordingWorker.h"
 
 namespace {
 
@@ -140,6 +141,80 @@ TEST_F(ModemRouteTest, WithoutModemManagerOnTheBusEveryJobSaysSo) {
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (m_temp / "no-bus").string()).c_str(), 1);
     EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "Hi"), ModemJob(PhoneOf(2), "Hi")}),
               (SendFailureList{Failed(kNoService, PhoneOf(1)), Failed(kNoService, PhoneOf(2))}));
+}
+
+TEST_F(ModemRouteTest, EachTextThatAskedForAReportAndGotOneHasItPostedUnderItsMessageId) {
+    struct Case {
+        std::string number;
+        bool asked;
+        std::optional<lab::ModemFaultKind> fault;
+        std::optional<ReportedDelivery> posted;
+    };
+    const std::vector<Case> cases = {
+        {PhoneOf(1), true, std::nullopt, ReportedDelivery::Delivered},
+        {PhoneOf(2), true, lab::ModemFaultKind::ReportFailed, ReportedDelivery::Failed},
+        {PhoneOf(3), true, lab::ModemFaultKind::NoReport, std::nullopt},
+        {PhoneOf(4), false, std::nullopt, std::nullopt},
+        // The lab reports in the order it sent: once this one is in, all the others are.
+        {PhoneOf(5), true, std::nullopt, ReportedDelivery::Delivered},
+    };
+    auto queue = StartWorker<RecordingWorker>(PostTarget::QueueThread);
+    ASSERT_TRUE(queue);
+    std::map<std::string, ReportedDelivery> expected;
+    {
+        CModemRoute route;
+        for (const Case& c : cases) {
+            if (c.fault)
+                Modem().AddFault({*c.fault, 0, c.number});
+            CSendJob job = ModemJob(c.number, "Did it arrive?");
+            job.route.deliveryReports = c.asked;
+            const RouteResult sent = route.Send(job);
+            ASSERT_EQ(sent.code, ResultSent) << sent.reason;
+            if (c.posted)
+                expected[sent.messageId] = *c.posted;
+        }
+        ASSERT_TRUE(queue->WaitForCount(expected.size()));
+    }
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    std::map<std::string, ReportedDelivery> posted;
+    for (Message& message : queue->Messages()) {
+        const auto* report = message.Get<DeliveryReport>();
+        ASSERT_TRUE(report && message.id == WM_APP_DELIVERY_REPORT) << message.id;
+        EXPECT_EQ(report->route, RouteModem);
+        EXPECT_LT(std::abs(now - report->atMs), 60000) << report->atMs;
+        posted[report->messageId] = report->state;
+    }
+    EXPECT_EQ(posted, expected);
+    EXPECT_EQ(Modem().ReportsAsked(), 4u);
+    EXPECT_EQ(m_lab.AllMessages().size(), cases.size());
+    EXPECT_TRUE(StopWorker(PostTarget::QueueThread, queue));
+}
+
+TEST_F(ModemRouteTest, ShutdownDuringASendTheModemNeverAnswersEndsTheCoreThreadPromptly) {
+    ASSERT_EQ(SendBatch({ModemJob(PhoneOf(1), "Ready")}), SendFailureList{});  // enabled now
+    Modem().AddFault({lab::ModemFaultKind::NoAnswer, 0, PhoneOf(1)});
+    const std::uint64_t before = Modem().PdusReceived();
+    QueueBatch({ModemJob(PhoneOf(1), "Hello?")});
+    ASSERT_TRUE(Modem().WaitForPdus(before + 1, std::chrono::seconds(20)));
+    RequestShutdown();
+    m_core->PostQuitMessage();
+    // Well inside the 20 s each call is given.
+    EXPECT_TRUE(m_core->Join(std::chrono::seconds(3)));
+}
+
+class ModemLockedSimTest : public ModemRouteTest {
+protected:
+    void BeforePlug() override { Modem().SetSimLocked(true); }
+};
+
+TEST_F(ModemLockedSimTest, ASimLockedFromTheStartIsReportedAndNeverUnlocked) {
+    EXPECT_EQ(SendBatch({ModemJob(PhoneOf(1), "Locked?"), ModemJob(PhoneOf(2), "Still?")}),
+              (SendFailureList{Failed(kSimLocked, PhoneOf(1), ResultUndeliverable),
+                               Failed(kSimLocked, PhoneOf(2), ResultUndeliverable)}));
+    EXPECT_EQ(Modem().PinsEntered(), 0);
+    EXPECT_EQ(Modem().PdusReceived(), 0u);
 }
 
 }  // namespace

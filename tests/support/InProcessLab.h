@@ -25,7 +25,12 @@ public:
         options.httpsPort = 0;
         options.stateDir = dir / "state";
         options.modemSocket = modemSocket;
+        if (!webSecret.empty())
+            options.webSecret = webSecret;
         lab::LabServer::Start(options);
         ApplyStringOverrides();
     }
+
+    // Set before Start: the secret the web-service stand-ins accept in place of the default.
+    std::string webSecret;
 };

@@ -14,7 +14,9 @@
 #include "delivery/SmsCount.h"
 #include "delivery/routes/CallDeadline.h"
 #include "delivery/routes/GlibHandles.h"
+#include "delivery/routes/ModemManagerBus.h"
 #include "delivery/routes/ModemFailures.h"
+#include "delivery/routes/ModemReports.h"
 
 using namespace modem_failure;
 
@@ -55,7 +57,12 @@ std::string ModemAddress(std::string_view number, std::string_view countryCode) 
     const bool tenDigits =
         number.size() == 10 &&
         std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return tenDigits ? "+" + std::string(countryCode) + std::string(number) : std::string();
+    if (!tenDigits)
+        return {};
+    // Appended, not added up: GCC 12 sees a false overlap in the optimised "+" + ... chain.
+    std::string address = "+";
+    address.append(countryCode).append(number);
+    return address;
 }
 
 std::string ModemText(const CSendJob& job) {
@@ -77,10 +84,8 @@ class CModemRoute::Session {
 public:
     Session() : m_context(g_main_context_new()) {}
     ~Session() {
-        m_manager.reset();
-        if (m_connection)
-            g_dbus_connection_close_sync(m_connection.get(), nullptr, nullptr);
-        m_connection.reset();
+        m_reports.reset();
+        m_bus.Close();
         g_main_context_unref(m_context);
     }
     Session(const Session&) = delete;
@@ -93,7 +98,9 @@ public:
                      const std::string& text);
     RouteResult SendThrough(const RouteSettings& options, MMObject* modem,
                             const std::string& address, const std::string& text);
-    bool Closed() const { return !m_connection || g_dbus_connection_is_closed(m_connection.get()); }
+    bool Closed() const {
+        return !m_bus.connection || g_dbus_connection_is_closed(m_bus.connection.get());
+    }
 
     GMainContext* Context() const { return m_context; }
 
@@ -106,45 +113,20 @@ private:
 
     GMainContext* m_context;
     CCallDeadline m_deadline;
-    GObjectPtr<GDBusConnection> m_connection;
-    GObjectPtr<MMManager> m_manager;
+    ModemManagerBus m_bus;
+    std::unique_ptr<CModemReports> m_reports;  // made with the first text that asks for one
     std::string m_lost;  // the modem that went away, until one is found and sends again
 };
 
 std::optional<RouteResult> CModemRoute::Session::Connect() {
-    if (!Closed() && m_manager)
+    if (!Closed() && m_bus.manager)
         return std::nullopt;
-    m_manager.reset();
-    m_connection.reset();
-    GError* raw = nullptr;
-    GCharPtr address(
-        g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, m_deadline.Arm(CallDeadline()), &raw));
-    if (address) {
-        m_connection.reset(g_dbus_connection_new_for_address_sync(
-            address.get(),
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, m_deadline.Arm(CallDeadline()), &raw));
-    }
-    if (m_connection) {
-        g_dbus_connection_set_exit_on_close(m_connection.get(), FALSE);
-        m_manager.reset(mm_manager_new_sync(m_connection.get(),
-                                            G_DBUS_OBJECT_MANAGER_CLIENT_FLAGS_DO_NOT_AUTO_START,
-                                            m_deadline.Arm(CallDeadline()), &raw));
-    }
-    GErrorPtr error(raw);
-    if (!m_manager) {
-        m_connection.reset();
-        return m_deadline.Expired() ? ModemFailure(kTimeout, ResultNoConnection)
-                                    : ModemFailure(kNoService, ResultNoConnection);
-    }
-    GCharPtr owner(
-        g_dbus_object_manager_client_get_name_owner(G_DBUS_OBJECT_MANAGER_CLIENT(m_manager.get())));
-    if (!owner) {
-        m_manager.reset();
-        return ModemFailure(kNoService, ResultNoConnection);
-    }
-    return std::nullopt;
+    m_reports.reset();
+    const ModemBusState state = m_bus.Connect(m_deadline, CallDeadline());
+    if (state == ModemBusState::Connected)
+        return std::nullopt;
+    return ModemFailure(state == ModemBusState::NoAnswer ? kTimeout : kNoService,
+                        ResultNoConnection);
 }
 
 bool CModemRoute::Session::PumpUntil(const std::function<bool()>& done,
@@ -166,7 +148,7 @@ bool CModemRoute::Session::PumpUntil(const std::function<bool()>& done,
 }
 
 MMObject* CModemRoute::Session::FindModem(const std::string& wanted) {
-    GList* objects = g_dbus_object_manager_get_objects(G_DBUS_OBJECT_MANAGER(m_manager.get()));
+    GList* objects = g_dbus_object_manager_get_objects(G_DBUS_OBJECT_MANAGER(m_bus.manager.get()));
     MMObject* found = nullptr;
     for (GList* item = objects; item; item = item->next) {
         auto* object = MM_OBJECT(item->data);
@@ -192,7 +174,7 @@ RouteResult CModemRoute::Session::Failure(GError* error, MMObject* modem) {
     while (g_main_context_iteration(m_context, FALSE)) {
     }
     GObjectPtr<GDBusObject> still(g_dbus_object_manager_get_object(
-        G_DBUS_OBJECT_MANAGER(m_manager.get()), mm_object_get_path(modem)));
+        G_DBUS_OBJECT_MANAGER(m_bus.manager.get()), mm_object_get_path(modem)));
     if (!still || Closed())
         return ModemFailure(kModemGone, ResultNoConnection);
     GCharPtr name(g_dbus_error_get_remote_error(error));
@@ -232,7 +214,7 @@ MMSmsState CModemRoute::Session::ReadSmsState(const char* path, guint* reference
     const auto read = [&](const char* property) -> GVariantPtr {
         GError* raw = nullptr;
         GVariantPtr reply(g_dbus_connection_call_sync(
-            m_connection.get(), MM_DBUS_SERVICE, path, "org.freedesktop.DBus.Properties", "Get",
+            m_bus.connection.get(), MM_DBUS_SERVICE, path, "org.freedesktop.DBus.Properties", "Get",
             g_variant_new("(ss)", kSmsInterface, property), G_VARIANT_TYPE("(v)"),
             G_DBUS_CALL_FLAGS_NONE, -1, m_deadline.Arm(CallDeadline()), &raw));
         GErrorPtr error(raw);
@@ -273,6 +255,8 @@ RouteResult CModemRoute::Session::SendThrough(const RouteSettings& options, MMOb
     if (auto failure = MakeReady(modem))
         return *failure;
     MMModemMessaging* messaging = mm_object_peek_modem_messaging(modem);
+    if (options.deliveryReports && !m_reports)
+        m_reports = std::make_unique<CModemReports>(m_bus.connection.get());
 
     GObjectPtr<MMSmsProperties> properties(mm_sms_properties_new());
     mm_sms_properties_set_number(properties.get(), address.c_str());
@@ -294,12 +278,16 @@ RouteResult CModemRoute::Session::SendThrough(const RouteSettings& options, MMOb
         guint reference = 0;
         if (ReadSmsState(path.c_str(), &reference) == MM_SMS_STATE_SENT) {
             result.messageId = std::to_string(reference);
+            if (options.deliveryReports)
+                m_reports->Await(mm_object_get_path(modem), path, reference, address,
+                                 result.messageId);
         } else {
             result = ModemFailure(kRefused);
         }
     }
-    // Without a delivery report to wait for, the daemon need not keep the message.
-    if (!options.deliveryReports && !Closed()) {
+    // Without a delivery report to wait for, the daemon need not keep the message (the report
+    // watcher deletes the others once their report is in).
+    if (!(options.deliveryReports && result.code == ResultSent) && !Closed()) {
         mm_modem_messaging_delete_sync(messaging, path.c_str(), m_deadline.Arm(CallDeadline()),
                                        nullptr);
     }

@@ -1,7 +1,9 @@
 #pragma once
 // The modem route: each job becomes one text that ModemManager sends through a GSM modem (it
 // splits and encodes it itself). Synchronous libmm-glib calls on the core thread, each under a
-// deadline; the bus is the system bus, or the one DBUS_SYSTEM_BUS_ADDRESS names.
+// deadline; the bus is the system bus, or the one DBUS_SYSTEM_BUS_ADDRESS names. A text sent
+// with a delivery report asked for is followed by CModemReports, whose report goes to the queue
+// thread under the message id Send returned.
 
 #include <chrono>
 #include <memory>

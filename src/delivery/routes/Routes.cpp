@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "delivery/routes/ModemRoute.h"
+#include "delivery/routes/WebServiceRoute.h"
 #include "runtime/PostToTarget.h"
 
 namespace {
@@ -10,9 +11,10 @@ namespace {
 using RouteFactory = std::unique_ptr<CDeliveryRoute> (*)();
 
 // By DeliveryRoute; the carriers' forms are the core thread's own road.
-constexpr std::array<RouteFactory, 2> kFactories = {
+constexpr std::array<RouteFactory, 3> kFactories = {
     nullptr,
     [] { return std::unique_ptr<CDeliveryRoute>(std::make_unique<CModemRoute>()); },
+    [] { return std::unique_ptr<CDeliveryRoute>(std::make_unique<CWebServiceRoute>()); },
 };
 
 }  // namespace
@@ -29,5 +31,7 @@ RouteResult CRoutes::Send(const CSendJob& job) {
 void CRoutes::Deliver(CSendJob job) {
     RouteResult result = Send(job);
     PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE,
-                 JobOutcome{std::move(job.number), std::move(result.reason)}, result.code);
+                 JobOutcome{std::move(job.number), std::move(result.reason),
+                            std::move(result.messageId), job.carrier},
+                 result.code);
 }

@@ -17,5 +17,5 @@ public:
     RouteResult Send(const CSendJob& job);
 
 private:
-    std::array<std::unique_ptr<CDeliveryRoute>, 2> m_routes;  // by DeliveryRoute
+    std::array<std::unique_ptr<CDeliveryRoute>, 3> m_routes;  // by DeliveryRoute
 };

@@ -1,0 +1,40 @@
+#include "delivery/routes/ModemManagerBus.h"
+
+ModemBusState ModemManagerBus::Connect(CCallDeadline& deadline, std::chrono::milliseconds limit) {
+    Close();
+    GError* raw = nullptr;
+    GCharPtr address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, deadline.Arm(limit), &raw));
+    const auto flags =
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+    if (address) {
+        connection.reset(g_dbus_connection_new_for_address_sync(address.get(), flags, nullptr,
+                                                                 deadline.Arm(limit), &raw));
+    }
+    if (connection) {
+        // A daemon that goes away must not take the program with it.
+        g_dbus_connection_set_exit_on_close(connection.get(), FALSE);
+        manager.reset(mm_manager_new_sync(connection.get(),
+                                          G_DBUS_OBJECT_MANAGER_CLIENT_FLAGS_DO_NOT_AUTO_START,
+                                          deadline.Arm(limit), &raw));
+    }
+    GErrorPtr error(raw);
+    if (!manager) {
+        Close();
+        return deadline.Expired() ? ModemBusState::NoAnswer : ModemBusState::NotRunning;
+    }
+    GCharPtr owner(
+        g_dbus_object_manager_client_get_name_owner(G_DBUS_OBJECT_MANAGER_CLIENT(manager.get())));
+    if (!owner) {
+        manager.reset();
+        return ModemBusState::NotRunning;
+    }
+    return ModemBusState::Connected;
+}
+
+void ModemManagerBus::Close() {
+    manager.reset();
+    if (connection)
+        g_dbus_connection_close_sync(connection.get(), nullptr, nullptr);
+    connection.reset();
+}
