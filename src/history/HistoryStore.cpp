@@ -104,7 +104,9 @@ struct CHistoryStore::Statements {
           insertRecipient(
               db.Prepare("INSERT INTO recipient(batch_id, name, number, carrier, parts, result, "
                          "result_text, message_id) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")),
-          insertReference(db.Prepare("INSERT OR IGNORE INTO message_ref(route, message_id, "
+          // A modem's references come round again after 256 texts: the newest text under an
+          // id is the one its reports speak of.
+          insertReference(db.Prepare("INSERT OR REPLACE INTO message_ref(route, message_id, "
                                      "recipient_id) VALUES (?1, ?2, ?3)")),
           insertWords(
               db.Prepare("INSERT INTO batch_words(rowid, message, people) VALUES (?1, ?2, ?3)")),
@@ -142,6 +144,7 @@ CHistoryStore::CHistoryStore() = default;
 CHistoryStore::~CHistoryStore() = default;
 
 void CHistoryStore::Close() {
+    m_wordsToMerge = false;
     m_statements.reset();
     m_db.reset();
     m_lock.reset();
@@ -199,6 +202,8 @@ HistoryStatus CHistoryStore::OpenDatabase() {
         return Fail(HistoryStatus::NewerVersion, "written by a newer version of the program");
     }
     m_statements = std::make_unique<Statements>(*m_db);
+    // A merge the last run left unfinished goes on.
+    m_wordsToMerge = !m_options.reader;
     try {
         if (!m_options.reader)
             RemoveExpired();
@@ -226,6 +231,15 @@ void CHistoryStore::Configure() {
         m_db->Exec("PRAGMA max_page_count = " + std::to_string(m_options.maxPages));
 }
 
+// A delete only marks a row's words gone, in a newer segment of the word index; merging the
+// segments leaves them out of the file. Merging the whole index takes seconds for a big history,
+// so after a delete it goes a step at a time: a negative count starts a merge of every segment, a
+// positive one carries it on.
+void CHistoryStore::Merge(int pages) {
+    m_db->Exec("INSERT INTO batch_words(batch_words, rank) VALUES ('merge', " +
+               std::to_string(pages) + ")");
+}
+
 void CHistoryStore::RemoveExpired() {
     if (m_options.keepDays == HistoryOptions::kKeepAll)
         return;
@@ -237,6 +251,8 @@ void CHistoryStore::RemoveExpired() {
     auto remove = m_db->Prepare("DELETE FROM batch WHERE sent_at < ?1");
     CSqliteTransaction transaction(*m_db);
     remove.Bind(1, NowMilliseconds() - m_options.keepDays * kMillisecondsPerDay).Run();
+    if (m_db->Changes() > 0)
+        Merge(-m_options.mergePages);  // carried on after the open, as after a delete
     transaction.Commit();
 }
 
@@ -367,8 +383,23 @@ bool CHistoryStore::DeleteBatches(const std::vector<std::int64_t>& ids) {
         CSqliteStatement& remove = m_statements->deleteBatch;
         CSqliteTransaction transaction(*m_db);
         for (std::int64_t id : ids) remove.Bind(1, id).Run();
+        Merge(-m_options.mergePages);
         transaction.Commit();
+        m_wordsToMerge = true;
     });
+}
+
+bool CHistoryStore::MergeDeletedWords() {
+    if (!m_wordsToMerge)
+        return false;
+    const bool ok = Guard("merge the word index", [&] {
+        const std::int64_t before = m_db->QueryInt("SELECT total_changes()");
+        Merge(m_options.mergePages);
+        // Less than two changes: the merge found nothing left to do.
+        m_wordsToMerge = m_db->QueryInt("SELECT total_changes()") - before >= 2;
+    });
+    m_wordsToMerge = ok && m_wordsToMerge;
+    return m_wordsToMerge;
 }
 
 bool CHistoryStore::ClearAll() {
@@ -384,6 +415,7 @@ void CHistoryStore::Clear() {
             "INSERT INTO batch_words(batch_words) VALUES ('optimize');");
         transaction.Commit();
     }
+    m_wordsToMerge = false;
     // secure_delete zeroed the freed pages; VACUUM rebuilds the file without them, and the
     // checkpoint empties the journal, which still holds the old pages.
     m_db->Exec("VACUUM; PRAGMA wal_checkpoint(TRUNCATE)");

@@ -37,6 +37,8 @@ struct HistoryOptions {
     // disk does.
     std::int64_t maxPages = 0;
     bool reader = false;  // a reader beside the writer: no lock, no migration, no clean-up
+    // The pages one step of the word index's merge after a delete writes (a few milliseconds).
+    int mergePages = 128;
 };
 
 struct HistoryNotice {
@@ -70,6 +72,10 @@ public:
     bool UpdateDelivery(const std::string& route, const std::string& messageId, DeliveryState state,
                         std::int64_t at);
     bool DeleteBatches(const std::vector<std::int64_t>& ids);
+    // Deleted batches' words leave the word index a step at a time after the delete (and after
+    // expiry at open); each call takes one step. True while steps remain.
+    bool MergeDeletedWords();
+    bool HasWordsToMerge() const { return m_wordsToMerge; }
     // Removes every batch and leaves none of their text in the file or its journal.
     bool ClearAll();
 
@@ -84,6 +90,8 @@ private:
     HistoryStatus OpenDatabase();
     void Configure();
     void RemoveExpired();
+    // Starts (negative count) or carries on merging the word index, `pages` at a time.
+    void Merge(int pages);
     void Clear();
     HistoryStatus Restart(const std::string& why);
     HistoryStatus Fail(HistoryStatus status, std::string detail);
@@ -102,6 +110,7 @@ private:
     HistoryStatus m_status = HistoryStatus::Closed;
     std::optional<HistoryNotice> m_notice;
     int m_restarts = 0;
+    bool m_wordsToMerge = false;
     std::unique_ptr<CHistoryFileLock> m_lock;  // the writer's, held while it is open
     std::unique_ptr<CSqliteDatabase> m_db;
     std::unique_ptr<Statements> m_statements;

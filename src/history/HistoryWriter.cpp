@@ -44,6 +44,12 @@ bool CHistoryWriter::WaitUntilWritten(std::chrono::milliseconds deadline) {
     return m_changed.wait_for(lock, deadline, [&] { return m_finished >= target; });
 }
 
+bool CHistoryWriter::WaitUntilMerged(std::chrono::milliseconds deadline) {
+    std::unique_lock lock(m_mutex);
+    const std::uint64_t target = m_posted;
+    return m_changed.wait_for(lock, deadline, [&] { return m_finished >= target && !m_merging; });
+}
+
 void CHistoryWriter::Post(Task task) {
     {
         std::lock_guard lock(m_mutex);
@@ -58,16 +64,22 @@ void CHistoryWriter::Run() {
         Task task;
         {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_stopping || !m_tasks.empty(); });
-            if (m_tasks.empty())
-                break;  // stopping, and everything posted is written
-            task = std::move(m_tasks.front());
-            m_tasks.pop_front();
+            m_changed.wait(lock, [&] { return m_stopping || !m_tasks.empty() || m_merging; });
+            if (m_tasks.empty() && m_stopping)
+                break;  // everything posted is written; a merge under way goes on next time
+            if (!m_tasks.empty()) {
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
         }
+        const bool posted = static_cast<bool>(task);
+        if (!posted)  // nothing else to do: one step, so that new work waits no longer than that
+            task = [](CHistoryStore& store) { store.MergeDeletedWords(); };
         RunTask(task);
         {
             std::lock_guard lock(m_mutex);
-            ++m_finished;
+            m_finished += posted ? 1 : 0;
+            m_merging = m_store.HasWordsToMerge();
         }
         m_changed.notify_all();
     }

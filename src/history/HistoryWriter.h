@@ -38,6 +38,9 @@ public:
 
     // Waits until everything posted before the call has been written; false at the deadline.
     bool WaitUntilWritten(std::chrono::milliseconds deadline);
+    // The same, and until the deleted batches' words have left the word index, which the writer
+    // does a step at a time whenever it has nothing else to do.
+    bool WaitUntilMerged(std::chrono::milliseconds deadline);
     // The store's state as of the last finished piece of work (Closed until it has opened).
     HistoryStatus Status() const { return m_status.load(); }
 
@@ -56,5 +59,6 @@ private:
     std::uint64_t m_posted = 0;
     std::uint64_t m_finished = 0;
     bool m_stopping = false;
-    std::thread m_thread;  // last: starts once everything above exists
+    bool m_merging = false;  // the store has a merge of its word index under way
+    std::thread m_thread;    // last: starts once everything above exists
 };

@@ -8,6 +8,7 @@
 
 #include "HistoryFixture.h"
 #include "history/HistorySchema.h"
+#include "history/HistoryWriter.h"
 #include "history/SqliteDatabase.h"
 #include "history/SqliteStatement.h"
 
@@ -176,13 +177,59 @@ TEST_F(HistoryTest, DeliveryReportsFindAnyPartAndOnlyNewerOnesChangeTheState) {
     EXPECT_EQ(r.messageId, "p1");
 }
 
-TEST_F(HistoryTest, DeletedBatchesAreGoneFromPagesAndSearch) {
-    ASSERT_EQ(Open(), HistoryStatus::Ready);
-    const std::int64_t keep = store.RecordBatch(Batch("apple", {Part("5550000001", "A")}));
-    const std::int64_t drop = store.RecordBatch(Batch("apple pie", {Part("5550000002", "B")}));
+// The word index's own pages that hold `word` as a term. No other term of these tests starts
+// with its first letter, so the index keeps it whole rather than after a shared beginning.
+std::int64_t IndexPagesWith(const std::filesystem::path& file, const std::string& word) {
+    CSqliteDatabase db(file, CSqliteDatabase::Mode::ReadOnly);
+    CSqliteStatement query = db.Prepare(
+        "SELECT count(*) FROM batch_words_data WHERE instr(block, CAST(?1 AS BLOB)) > 0");
+    query.Bind(1, word);
+    return query.Step() ? query.Int(0) : -1;
+}
+
+// A message long enough that merging the word index one page at a time takes many steps, with
+// `word` last in the index's order.
+std::string LongMessage(const std::string& word) {
+    std::string text = word;
+    for (int i = 0; i < 1500; ++i) text += " w" + std::to_string(i * 7919 % 10007);
+    return text;
+}
+
+TEST_F(HistoryTest, DeletedBatchesAreGoneFromPagesAndSearchAndTheirWordsFromTheIndexStepByStep) {
+    HistoryOptions options;
+    options.mergePages = 1;
+    ASSERT_EQ(Open(options), HistoryStatus::Ready);
+    const std::int64_t keep =
+        store.RecordBatch(Batch(LongMessage("apple"), {Part("5550000001", "A")}));
+    const std::int64_t drop =
+        store.RecordBatch(Batch(LongMessage("apple zanzibarite"), {Part("5550000002", "B")}));
     ASSERT_TRUE(store.DeleteBatches({drop}));
     EXPECT_THAT(Search("apple"), ElementsAre(keep));
+    EXPECT_THAT(Search("zanzibarite"), IsEmpty());
     EXPECT_THAT(store.Recipients(drop), IsEmpty());
+    ASSERT_GT(IndexPagesWith(File(), "zanzibarite"), 0);  // one step was not all
+    int steps = 0;
+    while (steps < 10'000 && store.MergeDeletedWords()) ++steps;
+    EXPECT_EQ(IndexPagesWith(File(), "zanzibarite"), 0);
+    EXPECT_GT(steps, 0);
+    EXPECT_THAT(Search("apple"), ElementsAre(keep));
+}
+
+TEST_F(HistoryTest, TheWriterMergesDeletedWordsOutOfTheIndexWhenItHasNothingElseToDo) {
+    HistoryOptions options;
+    options.mergePages = 1;
+    CHistoryWriter writer(File(), options);
+    writer.Record(Batch(LongMessage("apple"), {Part("5550000001", "A")}));
+    writer.Record(Batch(LongMessage("zanzibarite"), {Part("5550000002", "B")}));
+    ASSERT_TRUE(writer.WaitUntilMerged(std::chrono::seconds(10)));
+    HistoryOptions reader;
+    reader.reader = true;
+    ASSERT_EQ(store.Open(File(), reader), HistoryStatus::Ready);
+    ASSERT_GT(IndexPagesWith(File(), "zanzibarite"), 0);
+    writer.DeleteBatches({store.Page({}).at(0).id});
+    ASSERT_TRUE(writer.WaitUntilMerged(std::chrono::seconds(10)));
+    EXPECT_EQ(IndexPagesWith(File(), "zanzibarite"), 0);
+    EXPECT_EQ(store.Page({}).size(), 1u);
 }
 
 // Every file the database consists of, as bytes.
