@@ -48,6 +48,14 @@ CQueueThread::BatchRecorder CAppHistory::Recorder() {
     };
 }
 
+CQueueThread::DeliveryRecorder CAppHistory::DeliveryRecorder() {
+    return [writer = m_writer, shared = m_shared](const DeliveryReport& report) {
+        if (shared->keepDays.load() != 0)
+            writer->UpdateDelivery(HistoryRouteName(report.route), report.messageId,
+                                   HistoryDeliveryState(report.state), report.atMs);
+    };
+}
+
 void CAppHistory::DeleteBatches(std::vector<std::int64_t> ids) {
     m_writer->DeleteBatches(std::move(ids));
 }

@@ -30,6 +30,8 @@ public:
 
     // For the queue thread: hands each batch to the writer unless the user keeps no history.
     CQueueThread::BatchRecorder Recorder();
+    // For the queue thread: hands each delivery report to the writer, which finds its recipient.
+    CQueueThread::DeliveryRecorder DeliveryRecorder();
     const std::filesystem::path& File() const { return m_file; }
     void DeleteBatches(std::vector<std::int64_t> ids);
     void ClearAll();

@@ -37,7 +37,8 @@ void CCoreThread::OnSendJob(Message& message) {
     if (result == ResultSent && job.carrier != asked && MainWindowExists()) {
         PostToTarget(PostTarget::MainWindow, WM_APP_CARRIER_FOUND, job.number, job.carrier);
     }
-    PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::move(job.number), result);
+    PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE,
+                 JobOutcome{std::move(job.number), {}, {}, job.carrier}, result);
 }
 
 void CCoreThread::OnSiteInfo(Message&) {

@@ -42,9 +42,10 @@ bool CMessengerApp::InitInstance() {
     std::unique_ptr<CAppHistory> history;
     if (m_keepHistory)
         history = std::make_unique<CAppHistory>(DataDirectory(AppSettings().ExeDirectory));
-    auto queueThread =
-        StartWorker(std::make_shared<CQueueThread>(history ? history->Recorder() : nullptr),
-                    CWorkerThread::PriorityNormal);
+    auto queueThread = StartWorker(
+        history ? std::make_shared<CQueueThread>(history->Recorder(), history->DeliveryRecorder())
+                : std::make_shared<CQueueThread>(),
+        CWorkerThread::PriorityNormal);
     RegisterWorker(PostTarget::QueueThread, queueThread);
     auto coreThread = StartWorker(std::make_shared<CCoreThread>(), CWorkerThread::PriorityHighest);
     RegisterWorker(PostTarget::CoreThread, coreThread);

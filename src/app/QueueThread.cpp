@@ -24,9 +24,10 @@ void QueueBatch(std::vector<CSendJob> jobs, PostTarget reportTarget) {
 }
 
 bool CQueueThread::Dispatch(Message& message) {
-    static constexpr std::array<MessageMapEntry<CQueueThread>, 2> kMessageMap = {{
+    static constexpr std::array<MessageMapEntry<CQueueThread>, 3> kMessageMap = {{
         {WM_APP_JOB_DONE, &CQueueThread::OnJobDone},
         {WM_APP_QUEUE_JOB, &CQueueThread::OnQueueJob},
+        {WM_APP_DELIVERY_REPORT, &CQueueThread::OnDeliveryReport},
     }};
     return DispatchFrom(this, kMessageMap, message);
 }
@@ -39,10 +40,10 @@ bool CQueueThread::InitInstance() {
 }
 
 int CQueueThread::ExitInstance() {
-    // Jobs still waiting are not sent.
+    // Jobs still waiting are not sent; the parts that went out are kept in the history.
     m_failures.clear();
     m_queue.clear();
-    m_history.Take();
+    RecordBatch();
     return CWorkerThread::ExitInstance();
 }
 
@@ -60,17 +61,27 @@ bool CQueueThread::OnIdle(long) {
     return false;
 }
 
+void CQueueThread::OnDeliveryReport(Message& message) {
+    auto* report = message.Expect<DeliveryReport>();
+    if (!report || !m_onDelivery)
+        return;
+    // A report on a part of the batch still under way would find no row yet.
+    if (!m_history.Hold(*report))
+        m_onDelivery(*report);
+}
+
+void CQueueThread::RecordBatch() {
+    if (m_history.Empty())
+        return;
+    m_recorder(m_history.Take());
+    if (m_onDelivery)
+        for (const DeliveryReport& report : m_history.TakeHeld()) m_onDelivery(report);
+}
+
 void CQueueThread::OnJobDone(Message& message) {
-    std::string number;
-    std::string reason;
-    if (auto* text = message.Get<std::string>()) {
-        number = std::move(*text);
-    } else if (auto* outcome = message.Get<JobOutcome>()) {
-        number = std::move(outcome->number);
-        reason = std::move(outcome->reason);
-    } else {
-        ReportWrongPayload(message.id, "a number or a JobOutcome");
-    }
+    JobOutcome outcome;
+    if (auto* posted = message.Expect<JobOutcome>())
+        outcome = std::move(*posted);
     const auto result = static_cast<SendResult>(message.lParam);
 
     if (result == ResultSent) {
@@ -79,26 +90,25 @@ void CQueueThread::OnJobDone(Message& message) {
         m_fiftieth = count == kDonationCount;
     }
     // A route's own reason replaces the code's text, in the report and in the history.
-    std::string resultText = result == ResultSent ? std::string()
-                             : reason.empty()     ? StatusText(result)
-                                                  : reason;
+    std::string resultText = result == ResultSent     ? std::string()
+                             : outcome.reason.empty() ? StatusText(result)
+                                                      : outcome.reason;
 
     PostTarget reportTarget = PostTarget::MainWindow;
     if (!m_queue.empty()) {
         reportTarget = m_queue.front().reportTarget;
         if (m_recorder)
-            m_history.Add(m_queue.front().payload, result, resultText, UtcNowMs());
+            m_history.Add(m_queue.front().payload, outcome, result, resultText, UtcNowMs());
         m_queue.pop_front();
     }
     if (result != ResultSent)
-        m_failures.push_back({result, std::move(resultText), std::move(number)});
+        m_failures.push_back({result, std::move(resultText), std::move(outcome.number)});
     m_ready = true;
 
     if (m_queue.empty()) {
         // Recorded first (the writer only queues it), so a window that reads the history
         // after the report finds the batch.
-        if (!m_history.Empty())
-            m_recorder(m_history.Take());
+        RecordBatch();
         PostToTarget(reportTarget, WM_APP_SEND_REPORT, std::exchange(m_failures, {}));
         if (m_fiftieth) {
             PostToTarget(PostTarget::MainWindow, WM_APP_FIFTIETH_MESSAGE);

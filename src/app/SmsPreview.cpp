@@ -56,10 +56,10 @@ PreviewReadOut MakeSmsReadOut(std::string_view typed) {
 }
 
 std::string_view ReplaceActionText(DeliveryRoute route) {
-    return route == RouteModem ? "Replace characters that cost extra texts"
+    return route != RouteCarrierForms ? "Replace characters that cost extra texts"
                                : "Replace unsendable characters";
 }
 
 std::string ReplaceForRoute(DeliveryRoute route, std::string_view typed) {
-    return route == RouteModem ? ReplaceCostlyCharacters(typed) : ReplaceUnsendable(typed);
+    return route != RouteCarrierForms ? ReplaceCostlyCharacters(typed) : ReplaceUnsendable(typed);
 }

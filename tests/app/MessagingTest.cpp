@@ -202,8 +202,8 @@ TEST_F(Messaging, UndeliverableMessagesAreDroppedAndTheLoopGoesOn) {
     auto worker = std::make_shared<RecordingWorker>();
     ASSERT_TRUE(worker->CreateThread());
     RegisterWorker(PostTarget::QueueThread, worker);
-    PostToTarget(PostTarget::QueueThread, 0x7FFF, std::string("below the range"), 1);
-    PostToTarget(PostTarget::QueueThread, 0x800F, std::string("above the range"), 2);
+    PostToTarget(PostTarget::QueueThread, kFirstAppMessage - 1, std::string("below the range"), 1);
+    PostToTarget(PostTarget::QueueThread, kLastAppMessage + 1, std::string("above the range"), 2);
     PostToTarget(PostTarget::QueueThread, WM_APP_SITE_INFO, {}, 3);  // no handler
     PostToTarget(PostTarget::QueueThread, WM_APP_JOB_DONE, std::string("n"), 4);
     ASSERT_TRUE(worker->WaitFor([](auto& e) { return CountMessages(e) == 1; }));

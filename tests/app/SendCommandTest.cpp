@@ -130,7 +130,10 @@ TEST(SendCommand, JobsTakeTheCarrierFromTheAddressBook) {
 TEST(SendCommand, TheBatchGoesOutOnTheRouteWithTheMessageAsTyped) {
     CAppSettings s;
     s.AddressBook = kBook;
-    const RouteSettings modem{RouteModem, "44", "", true};
+    RouteSettings modem;
+    modem.route = RouteModem;
+    modem.countryCode = "44";
+    modem.deliveryReports = true;
     const PreparedBatch batch = PrepareSendBatch(s, "5551234567, " + kBook[0].Name, "Dana", "Caf?",
                                                  modem, "Caf\u00e9 \u263a");
     EXPECT_EQ(batch.problem, "");
