@@ -17,6 +17,7 @@
 #include "history/HistoryFixture.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/history/HistoryIds.h"
+#include "ui/history/HistoryModel.h"
 #include "ui/history/HistoryWindow.h"
 #include "ui/main/MessageEditor.h"
 
@@ -27,6 +28,7 @@ namespace {
 class HistoryWindow : public MainWindowTest {
 protected:
     static constexpr int kFiller = 120;  // more than two pages
+    static constexpr std::int64_t kDeliveredAt = 1'700'000'900'000;
 
     void SetUp() override {
         MainWindowTest::SetUp();
@@ -48,8 +50,10 @@ protected:
                 "Me",
                 "5550001111",
                 "",
-                {Part("5550100009", "Ann Lee", ResultNoConnection), Part("5550100029", "Bo"),
-                 Part("5550100039", "", ResultWrongCarrier)}});
+                {Part("5550100009", "Ann Lee", ResultNoConnection),
+                 Part("5550100029", "Bo", 0, "m-1"), Part("5550100039", "", ResultWrongCarrier)}});
+        history->DeliveryRecorder()(
+            {RouteCarrierForms, "m-1", ReportedDelivery::Delivered, kDeliveredAt});
         record({at++, "Carrier web forms", "Lunch?", "Me", "", "", {Part("5550100029", "Bo")}});
         ASSERT_TRUE(history->WaitUntilWritten(10s));
     }
@@ -142,7 +146,7 @@ TEST_F(HistoryWindow, SearchAsYouTypeAndTheFailuresFilterNarrowTheList) {
     }
 }
 
-TEST_F(HistoryWindow, SendAgainFillsToAndTheMessageWithTheFailedRecipientsOnly) {
+TEST_F(HistoryWindow, TheDetailsShowDeliveryAndSendAgainTakesTheFailedRecipientsOnly) {
     QDialog& h = OpenHistory();
     SelectRow(h, 0);
     EXPECT_FALSE(Control(&h, HistoryIds::kSendAgain)->isEnabled());  // nothing failed
@@ -152,6 +156,8 @@ TEST_F(HistoryWindow, SendAgainFillsToAndTheMessageWithTheFailedRecipientsOnly) 
     EXPECT_EQ(recipients->item(0, 1)->text(), "(555) 010-0009");
     EXPECT_EQ(recipients->item(2, 4)->text(),
               QString::fromStdString(StatusText(ResultWrongCarrier)));
+    EXPECT_EQ(recipients->item(1, 5)->text(), "Delivered " + HistoryLocalTime(kDeliveredAt));
+    EXPECT_EQ(recipients->item(0, 5)->text(), "");  // nothing reported
     Click(h, HistoryIds::kSendAgain);
     // Ann Lee is still in the address book; the other failed one goes by number.
     EXPECT_EQ(dialog->ToField()->currentText(), "Ann Lee, 5550100039");

@@ -14,6 +14,7 @@
 #include "app/QueueThread.h"
 #include "base/Paths.h"
 #include "carrier-lab/LabServer.h"
+#include "carrier-lab/WebServices.h"
 #include "res/StringTable.h"
 #include "runtime/PostToTarget.h"
 #include "service/Upgrade.h"
@@ -23,6 +24,7 @@
 #include "ui/dialogs/DialogIds.h"
 #include "ui/dialogs/DonateDlg.h"
 #include "ui/dialogs/NewVersionDlg.h"
+#include "ui/main/SenderField.h"
 #include "ui/platform/QtUiServices.h"
 
 using namespace std::chrono_literals;
@@ -102,6 +104,51 @@ TEST_F(SendEndToEnd, AMessageReachesThePhoneAndTheUserHearsItWasSent) {
     EXPECT_EQ(inbox[0].sender, "Dana");  // T-Mobile's form shows the sender's name
     EXPECT_EQ(AppSettings().MessageCount, 1);
     EXPECT_TRUE(NoProtocolError());
+}
+
+// The route as the Delivery dialog hands it over, to each of the lab's web services over TLS
+// with the host name checked; three recipients each get the text exactly as typed.
+TEST_F(SendEndToEnd, EachWebServicePresetDeliversTheBatchAsTyped) {
+    CMainDlg& w = Open();
+    const QString typed = QString::fromUtf8("\u041f\u0440\u0438\u0432\u0435\u0442, caf\u00e9 \u263a");
+    const struct {
+        WebPreset preset;
+        lab::WebService service;
+    } cases[] = {{PresetFormAccount, lab::WebService::Form},
+                 {PresetJsonToken, lab::WebService::Json},
+                 {PresetPhoneGateway, lab::WebService::Phone}};
+    int sent = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.preset);
+        RouteSettings route;
+        route.route = RouteWebService;
+        route.webPreset = c.preset;
+        route.webBase = "https://localhost:" + std::to_string(lab.Ports().https) +
+                        lab::WebServices::BasePath(c.service);
+        route.webAccount = lab::LabOptions().webAccount;
+        route.webSender = "5550100999";
+        route.webPerMinute = 600;
+        route.webSecret = lab::LabOptions().webSecret;
+        emit w.findChild<CSenderField*>()->routeChanged(route);
+        EXPECT_EQ(SendAndWait("5551230007, 5551230001, 5551230005", typed),
+                  "Your message was sent!");
+        sent += 3;
+        for (const char* number : {"5551230007", "5551230001", "5551230005"}) {
+            const auto inbox = lab.Inbox(number);
+            ASSERT_FALSE(inbox.empty()) << number;
+            EXPECT_EQ(inbox.back().text, typed.toStdString()) << number;
+            EXPECT_FALSE(inbox.back().route.empty()) << number;
+        }
+    }
+    EXPECT_EQ(AppSettings().MessageCount, sent);
+    // A secret the service refuses reads as such, naming the recipient.
+    RouteSettings wrong = w.Route();
+    wrong.webSecret = "not-it";
+    emit w.findChild<CSenderField*>()->routeChanged(wrong);
+    EXPECT_EQ(SendAndWait("5551230007", typed),
+              "An error occurred while sending your message to 5551230007\n"
+              "Unable to deliver your message because the service refused the account or its "
+              "secret");
 }
 
 TEST_F(SendEndToEnd, FailuresAreReportedWithTheContactsNames) {

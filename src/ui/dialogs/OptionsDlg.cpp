@@ -10,6 +10,7 @@
 #include "contacts/PhoneNumbers.h"
 #include "runtime/WindowEndpoint.h"
 #include "storage/AppSettings.h"
+#include "ui/dialogs/DeliveryDlg.h"
 #include "ui/dialogs/DialogIds.h"
 #include "ui/dialogs/NumberField.h"
 #include "ui/platform/GuiText.h"
@@ -60,6 +61,9 @@ void COptionsDlg::CreateControls() {
         Place(new QCheckBox(QStringLiteral("Send &Message When <Enter> is Pressed"), this),
               OptionsIds::kSendOnEnter, QRect(7, 129, 160, 10));
 
+    QPushButton* delivery =
+        AddButton(QStringLiteral("&Delivery..."), OptionsIds::kDelivery, QRect(7, 152, 50, 14));
+    connect(delivery, &QPushButton::clicked, this, &COptionsDlg::OpenDelivery);
     AddOkButton(QRect(123, 152, 50, 14));
     QPushButton* cancel =
         AddButton(QStringLiteral("Cancel"), kCancelButton, QRect(179, 152, 50, 14));
@@ -78,6 +82,12 @@ void COptionsDlg::LoadSettings() {
     m_sendOnEnter->setChecked(s.SendOnEnter != 0);
 
     m_name->setFocus();
+}
+
+void COptionsDlg::OpenDelivery() {
+    CDeliveryDlg delivery(this);
+    connect(&delivery, &CDeliveryDlg::routeChanged, this, &COptionsDlg::routeChanged);
+    delivery.exec();
 }
 
 void COptionsDlg::setVisible(bool visible) {

@@ -1,8 +1,9 @@
 #pragma once
 // COptionsDlg, "Quillo Options": the user's own details (MyInfo), the address-book panel's state
 // at start-up and whether Enter sends. OK stores them into the settings record and says so; the
-// file is written with the next save.
+// file is written with the next save. Its Delivery button opens the choice of how texts leave.
 
+#include "storage/RouteSettings.h"
 #include "ui/dialogs/ModalDialog.h"
 
 class QCheckBox;
@@ -29,10 +30,13 @@ public slots:
 signals:
     // After OK has stored the fields, before the dialog closes.
     void optionsChanged();
+    // The Delivery dialog saved a route; the main window takes it at once.
+    void routeChanged(const RouteSettings& route);
 
 private:
     void CreateControls();
     void LoadSettings();
+    void OpenDelivery();
 
     QLineEdit* m_name = nullptr;
     QLineEdit* m_number = nullptr;

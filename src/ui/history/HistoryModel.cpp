@@ -6,14 +6,10 @@
 #include "contacts/PhoneNumbers.h"
 #include "ui/platform/GuiText.h"
 
-namespace {
-
-QString LocalTime(std::int64_t utcMs) {
+QString HistoryLocalTime(std::int64_t utcMs) {
     return QDateTime::fromMSecsSinceEpoch(utcMs).toLocalTime().toString(
         QStringLiteral("yyyy-MM-dd HH:mm"));
 }
-
-}  // namespace
 
 QString ResultSummary(const HistoryBatch& batch) {
     const int total = batch.sentCount + batch.failedCount;
@@ -85,7 +81,7 @@ void CHistoryModel::fetchMore(const QModelIndex& parent) {
 QString CHistoryModel::Cell(const HistoryBatch& batch, int column) const {
     switch (column) {
         case ColumnTime:
-            return LocalTime(batch.sentAt);
+            return HistoryLocalTime(batch.sentAt);
         case ColumnRecipients:
             return RecipientsText(batch.recipients);
         case ColumnMessage:

@@ -40,6 +40,8 @@ private:
     bool m_atEnd = false;
 };
 
+// A time the history keeps (UTC milliseconds) as the window shows it, in local time.
+QString HistoryLocalTime(std::int64_t utcMs);
 // "Sent", "Failed" or "2 of 3 failed".
 QString ResultSummary(const HistoryBatch& batch);
 // The names as shown in To, or the numbers (in display form) of those without one.

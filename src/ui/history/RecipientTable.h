@@ -1,6 +1,6 @@
 #pragma once
 // CRecipientTable: the details of one batch, a row per recipient: name, number, carrier, the
-// parts it took and how it went.
+// parts it took, how it went and what the network later reported of it.
 
 #include <QTableWidget>
 #include <vector>

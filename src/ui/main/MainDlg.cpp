@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/DeliveryChoices.h"
 #include "app/QueueThread.h"
 #include "app/SendCommand.h"
 #include "base/Paths.h"
@@ -28,6 +29,7 @@
 #include "ui/platform/ControlName.h"
 #include "ui/platform/DialogUnits.h"
 #include "ui/platform/GuiText.h"
+#include "ui/platform/SecretKeyring.h"
 #include "ui/platform/WindowSeat.h"
 
 namespace {
@@ -111,6 +113,7 @@ void CMainDlg::Connect(QPushButton* options, QPushButton* about) {
     connect(m_send, &QPushButton::clicked, this, &CMainDlg::OnSend);
     connect(options, &QPushButton::clicked, m_sender, &CSenderField::OpenOptions);
     connect(about, &QPushButton::clicked, this, [this] { RunModal<CAboutDlg>(this); });
+    connect(m_sender, &CSenderField::routeChanged, this, &CMainDlg::OnRouteChanged);
     m_history = new CHistoryAccess(this);
     connect(m_editor, &CMessageEditor::historyRequested, m_history, &CHistoryAccess::Open);
     connect(m_history, &CHistoryAccess::sendAgain, this, &CMainDlg::OnSendAgain);
@@ -127,6 +130,7 @@ void CMainDlg::OnInitDialog() {
     // The route file is the Delivery settings' own, beside the settings file.
     m_route = LoadRouteSettings(RouteSettingsPath(DataDirectory(s.ExeDirectory)));
     m_editor->SetRoute(m_route.route);
+    ReadRouteSecret();
     m_recipients->AttachCompletion();  // after this window's own key filter
     m_recipients->Fill();
     m_sender->Fill();
@@ -135,6 +139,27 @@ void CMainDlg::OnInitDialog() {
 
     PostToTarget(PostTarget::CoreThread, WM_APP_SITE_INFO);
     m_to->setFocus();
+}
+
+void CMainDlg::ReadRouteSecret() {
+    if (m_route.route != RouteWebService)
+        return;
+    // The keyring may take its time (or ask the user to unlock it): the window does not wait.
+    auto* keyring = new CSecretKeyring(this);
+    const QString key = QString::fromStdString(SecretKey(m_route));
+    connect(
+        keyring, &CSecretKeyring::readDone, this,
+        [this, keyring, key](const QString& read, const QString& secret, bool) {
+            if (read == key && SecretKey(m_route) == key.toStdString() && m_route.webSecret.empty())
+                m_route.webSecret = secret.toStdString();
+            keyring->deleteLater();
+        });
+    keyring->Read(key);
+}
+
+void CMainDlg::OnRouteChanged(const RouteSettings& route) {
+    m_route = route;
+    m_editor->SetRoute(m_route.route);
 }
 
 void CMainDlg::OnSendAgain(const QString& to, const QString& message) {

@@ -47,6 +47,7 @@ public:
     CAutoCompleteField* ToCompletion() const { return m_recipients->Completion(); }
     CPartPreviewLabel* PartPreview() const { return m_preview; }
     CMessageEditor* Editor() const { return m_editor; }
+    const RouteSettings& Route() const { return m_route; }
 
     // The client width with the panel open.
     static int FullClientWidth();
@@ -68,6 +69,8 @@ private:
     void OnSendResults(const SendFailureList& failures);
     void OnCarrierFound(const std::string& number, std::int32_t carrier);
     void OnSendAgain(const QString& to, const QString& message);
+    void OnRouteChanged(const RouteSettings& route);
+    void ReadRouteSecret();
     void StoreWindowPosition();
 
     CPopupComboBox* m_to = nullptr;
@@ -82,6 +85,6 @@ private:
     CMessageEditor* m_editor = nullptr;
     CAddressBookPanel* m_panel = nullptr;
     CHistoryAccess* m_history = nullptr;
-    RouteSettings m_route;  // how batches leave, read at start
+    RouteSettings m_route;  // how batches leave: read at start, then the Delivery dialog's
     std::shared_ptr<CWindowEndpoint> m_endpoint;
 };

@@ -85,6 +85,7 @@ void CSenderField::OpenOptions() {
     {
         COptionsDlg options(m_window);
         connect(&options, &COptionsDlg::optionsChanged, this, [&changed] { changed = true; });
+        connect(&options, &COptionsDlg::routeChanged, this, &CSenderField::routeChanged);
         options.exec();
     }
     if (!MyInfoEntrySelected())

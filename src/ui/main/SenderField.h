@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include "storage/RouteSettings.h"
+
 class CPopupComboBox;
 class QFocusEvent;
 class QWidget;
@@ -27,6 +29,10 @@ public:
     // The field (or its edit part) lost the focus. The window hears it: its filter is not asked
     // once the window is being taken apart.
     void OnFocusOut(const QFocusEvent& event);
+
+signals:
+    // Passed on from the options dialog's Delivery dialog.
+    void routeChanged(const RouteSettings& route);
 
 private:
     void OnSelectionChange(int index);
