@@ -17,10 +17,12 @@ public:
                 continue;
             realTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
             cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            counters[run.benchmark_name()] = run.counters;
         }
         ConsoleReporter::ReportRuns(runs);
     }
     // In each benchmark's own time unit.
     std::map<std::string, double> realTimes;
     std::map<std::string, double> cpuTimes;
+    std::map<std::string, benchmark::UserCounters> counters;
 };

@@ -3,12 +3,13 @@
 // search's first page against SQLite's own FTS5 query for the same word. Goals: a record at most
 // 5 ms and 1.5 times the bare loop; the first page under 200 ms; a search's first page under
 // 50 ms and 1.5 times the bare query, also for the first letters or digits typed into the
-// search. Also reports the file's size per recipient row.
+// search. Also reports the file's size per recipient row, and what deleting one batch costs.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,40 +17,11 @@
 #include <vector>
 
 #include "RatioReporter.h"
-#include "history/HistorySchema.h"
-#include "history/HistoryStore.h"
-#include "history/SqliteDatabase.h"
-#include "history/SqliteStatement.h"
-
-namespace fs = std::filesystem;
+#include "history/BigHistory.h"
 
 namespace {
 
-constexpr int kRecipientRows = 1000000;
-constexpr const char* kWord = "harbour";  // in about one batch of a hundred
-
-fs::path Folder() {
-    static const fs::path folder = [] {
-        char pattern[] = "/tmp/quillo-bench-XXXXXX";
-        return fs::path(::mkdtemp(pattern) != nullptr ? pattern : "/tmp");
-    }();
-    return folder;
-}
-
-std::uint32_t Next(std::uint32_t& seed) {
-    seed = seed * 1664525u + 1013904223u;
-    return seed >> 8;  // the low bits of this generator repeat quickly
-}
-
-// A message of common words, now and then with the searched one.
-std::string Message(std::uint32_t& seed) {
-    std::string text;
-    for (int w = 0, words = 4 + static_cast<int>(Next(seed) % 20); w < words; ++w)
-        text.append("w").append(std::to_string(Next(seed) % 3000)).append(" ");
-    if (Next(seed) % 100 == 0)
-        text += kWord;
-    return text;
-}
+using namespace bench;
 
 HistoryBatchRecord Batch50(std::int64_t n) {
     HistoryBatchRecord batch{
@@ -137,54 +109,6 @@ void BM_BareInserts50(benchmark::State& state) {
     for (sqlite3_stmt* s : {batch, recipient, words}) sqlite3_finalize(s);
 }
 
-// A history of 1,000,000 recipient rows: batches of 1 to 19 recipients, a tenth with a failure.
-const fs::path& BigHistory() {
-    static const fs::path file = [] {
-        const fs::path path = Folder() / "big.db";
-        CSqliteDatabase db(path, CSqliteDatabase::Mode::ReadWrite);
-        db.Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = OFF");
-        MigrateHistory(db);
-        auto batch = db.Prepare(
-            "INSERT INTO batch(sent_at, route, message, sender_name, reply_number, reply_email, "
-            "failed) VALUES (?1, 'web forms', ?2, 'Me', '5550009999', '', ?3)");
-        auto recipient = db.Prepare(
-            "INSERT INTO recipient(batch_id, name, number, carrier, parts, result, result_text) "
-            "VALUES (?1, ?2, ?3, 'Verizon', 1, ?4, ?5)");
-        auto words =
-            db.Prepare("INSERT INTO batch_words(rowid, message, people) VALUES (?1, ?2, ?3)");
-        std::uint32_t seed = 7;
-        CSqliteTransaction transaction(db);
-        for (int rows = 0, n = 1; rows < kRecipientRows; ++n) {
-            const int count =
-                std::min(1 + static_cast<int>(Next(seed) % 19), kRecipientRows - rows);
-            const bool fails = Next(seed) % 10 == 0;
-            const std::string text = Message(seed);
-            batch.Bind(1, 1700000000000LL + n * 60000LL).Bind(2, text).Bind(3, fails ? 1 : 0).Run();
-            std::string people;
-            for (int r = 0; r < count; ++r, ++rows) {
-                // 5,000 people, each with a number of their own.
-                const std::uint32_t person = Next(seed) % 5000;
-                const std::string name = "Contact " + std::to_string(person);
-                const std::string number =
-                    std::to_string(2000000000LL + (person * 1999993LL) % 7999999999LL);
-                const bool failed = fails && r == 0;
-                recipient.Bind(1, n)
-                    .Bind(2, name)
-                    .Bind(3, number)
-                    .Bind(4, failed ? 4 : 0)
-                    .Bind(5, failed ? "No connection" : "")
-                    .Run();
-                people += name + " " + number + " ";
-            }
-            words.Bind(1, n).Bind(2, text).Bind(3, people).Run();
-        }
-        transaction.Commit();
-        db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
-        return path;
-    }();
-    return file;
-}
-
 // The window's first page of `query`, as the window's own reader fetches it.
 void FirstPage(benchmark::State& state, const HistoryQuery& query) {
     CHistoryStore store;
@@ -232,21 +156,67 @@ void BM_BareFts5Page(benchmark::State& state) {
     CSqliteDatabase db(BigHistory(), CSqliteDatabase::Mode::ReadOnly);
     CSqliteStatement query = db.Prepare(
         "WITH hits AS (SELECT rowid AS id FROM batch_words WHERE batch_words MATCH ?1 "
-        "ORDER BY rowid DESC LIMIT 50) "
-        "SELECT b.id, b.sent_at, b.route, b.message, r.id, r.name, r.number, r.carrier, r.parts, "
-        "r.result, r.result_text, r.message_id, r.state, r.state_at FROM hits "
-        "JOIN batch b ON b.id = hits.id JOIN recipient r ON r.batch_id = b.id "
+        "ORDER BY rowid DESC LIMIT 50) " +
+        std::string(kBarePageColumns) +
+        "hits JOIN batch b ON b.id = hits.id JOIN recipient r ON r.batch_id = b.id "
         "ORDER BY b.id DESC, r.id");
     for (auto _ : state) {
         query.Bind(1, std::string_view(kWord));
-        std::size_t bytes = 0;
-        while (query.Step()) {
-            for (int column : {2, 3, 5, 6, 7, 10, 11}) bytes += query.Text(column).size();
-            for (int column : {0, 1, 4, 8, 9, 12, 13})
-                bytes += static_cast<std::size_t>(query.Int(column));
+        benchmark::DoNotOptimize(ReadBarePage(query));
+    }
+}
+
+// Deleting one batch from the big history, the newest left each time: the store's delete (what
+// the window waits for), which starts merging the word index so that the batch's words leave the
+// file, against the bare DELETE, which only marks them gone. Each on a copy of its own. The
+// merge's steps, which the writer takes while idle, are counted apart: the longest is what a
+// batch to record may wait.
+fs::path CopyOfBigHistory(const char* name) {
+    const fs::path copy = Folder() / name;
+    fs::copy_file(BigHistory(), copy, fs::copy_options::overwrite_existing);
+    return copy;
+}
+
+void BM_DeleteBatch(benchmark::State& state) {
+    CHistoryStore store;
+    if (store.Open(CopyOfBigHistory("delete.db"), {}) != HistoryStatus::Ready) {
+        state.SkipWithError("cannot open");
+        return;
+    }
+    const std::vector<HistoryBatch> newest = store.Page({});
+    std::int64_t id = newest.empty() ? 0 : newest[0].id;
+    double steps = 0, longestMs = 0, totalMs = 0;
+    for (auto _ : state) {
+        if (!store.DeleteBatches({id--}))
+            state.SkipWithError("not deleted");
+        state.PauseTiming();
+        for (bool more = true; more; ++steps) {
+            const auto start = std::chrono::steady_clock::now();
+            more = store.MergeDeletedWords();
+            const std::chrono::duration<double, std::milli> took =
+                std::chrono::steady_clock::now() - start;
+            longestMs = std::max(longestMs, took.count());
+            totalMs += took.count();
         }
-        query.Reset();
-        benchmark::DoNotOptimize(bytes);
+        state.ResumeTiming();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["merge_steps"] = steps / n;
+    state.counters["merge_ms"] = totalMs / n;
+    state.counters["longest_step_ms"] = longestMs;
+}
+
+void BM_BareDelete(benchmark::State& state) {
+    CSqliteDatabase db(CopyOfBigHistory("bare-delete.db"), CSqliteDatabase::Mode::ReadWrite);
+    db.Exec(
+        "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;"
+        "PRAGMA secure_delete = ON");
+    CSqliteStatement remove = db.Prepare("DELETE FROM batch WHERE id = ?1");
+    std::int64_t id = db.QueryInt("SELECT max(id) FROM batch");
+    for (auto _ : state) {
+        CSqliteTransaction transaction(db);
+        remove.Bind(1, id--).Run();
+        transaction.Commit();
     }
 }
 
@@ -259,10 +229,13 @@ BENCHMARK(BM_SearchFirstPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NumberFirstPage)->Arg(2)->Arg(20)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FirstPage, letter, HistoryQuery{"w"})->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FirstPage, two_letters, HistoryQuery{"w1"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareDelete)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteBatch)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    constexpr const char* kDelete = "BM_DeleteBatch/iterations:5";
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -288,6 +261,14 @@ int main(int argc, char** argv) {
             slowest = std::max(slowest, time);
     std::printf("search as you type (1 or 2 letters, 1 to 4 digits): slowest first page %.3f ms\n",
                 slowest);
+    auto merge = [&](const char* counter) {
+        return static_cast<double>(reporter.counters[kDelete][counter]);
+    };
+    std::printf(
+        "delete one batch: %.1f ms, %.1f x a bare delete that leaves its words in CPU time; then "
+        "%.0f merge steps while idle, %.0f ms in all, the longest %.1f ms\n",
+        reporter.realTimes[kDelete], ratio(kDelete, "BM_BareDelete/iterations:5"),
+        merge("merge_steps"), merge("merge_ms"), merge("longest_step_ms"));
     if (reporter.realTimes.count("BM_FirstPage"))
         std::printf("file size: %.1f bytes per recipient row\n",
                     static_cast<double>(fs::file_size(BigHistory())) / kRecipientRows);
