@@ -23,7 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillo.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")  # the message font's metric twin
 # The modem route sends through the ModemManager daemon; the carrier forms need nothing more.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "modemmanager")
+# The keychain library loads libsecret when it runs, so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "modemmanager, libsecret-1-0, gnome-keyring | kwalletmanager")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev zlib1g-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   modemmanager libmm-glib-dev libglib2.0-dev libglib2.0-bin dbus-daemon
+  qtkeychain-qt6-dev libsecret-1-0 gnome-keyring
   fonts-liberation xvfb xauth
   librsvg2-bin desktop-file-utils appstream groff-base file
   dpkg-dev fakeroot lintian chromium

@@ -40,6 +40,10 @@ echo "Starting the carrier lab with its GSM modem (log: $lab_state/quillo-lab.lo
     >>"$lab_state/quillo-lab.log" 2>&1 </dev/null &
 pids+=($!)
 
+# The daemon probes the socket once when the modem is plugged in: wait for the lab to listen
+# on it first (a slow build starts slowly).
+for _ in $(seq 1 100); do grep -q "@$socket\$" /proc/net/unix && break; sleep 0.1; done
+
 # Plug the lab's modem in as soon as the daemon answers, then wait until it is exported.
 registered=0
 for _ in $(seq 1 100); do
