@@ -128,17 +128,19 @@ std::string CFormRequest::Perform() {
     }
 }
 
-std::string FormEncode(std::string_view text) {
+std::string PercentEncode(std::string_view text, std::string_view keptPunctuation,
+                          bool spaceAsPlus) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(text.size());
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         const bool kept = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                          (byte >= '0' && byte <= '9') || byte == '.';
+                          (byte >= '0' && byte <= '9') ||
+                          keptPunctuation.find(c) != std::string_view::npos;
         if (kept) {
             encoded += c;
-        } else if (byte == ' ') {
+        } else if (byte == ' ' && spaceAsPlus) {
             encoded += '+';
         } else {
             encoded += '%';
@@ -147,6 +149,10 @@ std::string FormEncode(std::string_view text) {
         }
     }
     return encoded;
+}
+
+std::string FormEncode(std::string_view text) {
+    return PercentEncode(text, ".", true);
 }
 
 int FetchPage(const std::string& url, std::string& text) {

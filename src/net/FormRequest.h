@@ -35,7 +35,11 @@ private:
     std::vector<std::pair<std::string, std::string>> m_fields;
 };
 
-// Letters, digits and "." stay, a space becomes "+", every other byte "%XX" (upper-case hex).
+// Letters, digits and `keptPunctuation` stay, a space becomes "+" when `spaceAsPlus`, every
+// other byte "%XX" (upper-case hex).
+std::string PercentEncode(std::string_view text, std::string_view keptPunctuation,
+                          bool spaceAsPlus);
+// The carriers' form encoding: letters, digits and "." stay, a space becomes "+".
 std::string FormEncode(std::string_view text);
 
 // Reads the page at `url` into `text` (CR and LF removed). 0 when read, 4 when anything failed;

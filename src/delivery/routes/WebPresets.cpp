@@ -18,20 +18,7 @@ std::string WithoutTrailingSlash(std::string base) {
 
 // A path segment: unreserved characters stay, every other byte is "%XX".
 std::string PathSegment(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-            std::string_view("-._~").find(c) != std::string_view::npos) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        }
-    }
-    return out;
+    return PercentEncode(text, "-._~", false);
 }
 
 std::string Sender(const RouteSettings& s) {
