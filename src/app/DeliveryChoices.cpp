@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "delivery/routes/WebRouteCheck.h"
 
 namespace {
 
@@ -77,14 +76,6 @@ std::string_view PresetExample(WebPreset preset) {
 
 bool IsUntouchedExample(std::string_view base) {
     return base.empty() || std::find(kExamples.begin(), kExamples.end(), base) != kExamples.end();
-}
-
-bool PresetHasSender(WebPreset preset) {
-    return preset != PresetPhoneGateway;
-}
-
-bool IsPlainHttp(std::string_view base) {
-    return base.starts_with("http://");
 }
 
 std::string SecretKey(const RouteSettings& s) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "delivery/routes/ModemDirectory.h"
+#include "delivery/routes/WebRouteCheck.h"  // IsPlainHttp, PresetHasSender for the dialog
 #include "storage/RouteSettings.h"
 
 // The columns of a modem's row: manufacturer and model, own number, operator, signal, state.
@@ -33,12 +34,6 @@ std::string ModemAdvice(const ModemInfo& modem);
 // is empty or still one of the suggestions).
 std::string_view PresetExample(WebPreset preset);
 bool IsUntouchedExample(std::string_view base);
-
-// The phone gateway sends from the phone's own number.
-bool PresetHasSender(WebPreset preset);
-
-// True for an address the secret would cross in the clear.
-bool IsPlainHttp(std::string_view base);
 
 // The keyring's name for the secret of a preset and account.
 std::string SecretKey(const RouteSettings& settings);

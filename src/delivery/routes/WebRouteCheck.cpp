@@ -25,10 +25,6 @@ std::string_view AfterScheme(std::string_view base) {
     return {};
 }
 
-bool IsPlainHttp(std::string_view base) {
-    return StartsWithNoCase(base, "http://");
-}
-
 std::string AddressProblem(const RouteSettings& s) {
     if (s.webBase.empty())
         return "the service address is empty";
@@ -46,7 +42,7 @@ std::string AddressProblem(const RouteSettings& s) {
 }
 
 std::string SenderProblem(const RouteSettings& s) {
-    if (s.webPreset == PresetPhoneGateway || !WebSenderAddress(s.webSender, s.countryCode).empty())
+    if (!PresetHasSender(s.webPreset) || !WebSenderAddress(s.webSender, s.countryCode).empty())
         return {};
     return "the sender number is not a phone number";
 }
@@ -79,6 +75,14 @@ std::string WebRouteProblem(const RouteSettings& settings) {
             return problem;
     }
     return {};
+}
+
+bool IsPlainHttp(std::string_view base) {
+    return StartsWithNoCase(base, "http://");
+}
+
+bool PresetHasSender(WebPreset preset) {
+    return preset != PresetPhoneGateway;
 }
 
 std::string WebSenderAddress(std::string_view sender, std::string_view countryCode) {

@@ -5,7 +5,6 @@
 
 #include "base/CaughtException.h"
 #include "base/Shutdown.h"
-#include "base/Text.h"
 #include "delivery/routes/ModemRoute.h"
 #include "delivery/routes/WebAnswer.h"
 #include "delivery/routes/WebFailures.h"
@@ -68,7 +67,7 @@ WebVerdict TransportVerdict(std::uint32_t error, const inet::HttpRequest& reques
 }
 
 WebVerdict TryOnce(const RouteSettings& settings, const WebRequest& shape) {
-    const bool plain = StartsWithNoCase(shape.url, "http://");
+    const bool plain = IsPlainHttp(shape.url);
     inet::HttpRequest request = inet::HttpRequest::ForUrl("Quillo", shape.url, 0, "POST");
     request.SetFollowRedirects(false);
     request.SetPrivateNetworkOnly(plain);
