@@ -14,16 +14,8 @@ constexpr std::array<std::string_view, 13> kStateTexts = {
 constexpr std::array<std::string_view, 3> kExamples = {
     "https://api.example.com/2010-04-01", "https://api.example.com/v1", "http://192.168.1.20:8080"};
 
-constexpr std::array<std::string_view, 3> kPresetKeys = {"form-account", "json-token",
-                                                         "phone-gateway"};
-
 std::string OrDash(const std::string& text) {
     return text.empty() ? "-" : text;
-}
-
-bool CountryCodeValid(std::string_view code) {
-    return !code.empty() && code.size() <= 3 &&
-           std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -79,11 +71,11 @@ bool IsUntouchedExample(std::string_view base) {
 }
 
 std::string SecretKey(const RouteSettings& s) {
-    return std::string(kPresetKeys.at(static_cast<std::size_t>(s.webPreset))) + ":" + s.webAccount;
+    return std::string(WebPresetName(s.webPreset)) + ":" + s.webAccount;
 }
 
 std::string DeliveryProblem(const RouteSettings& s) {
-    if (s.route != RouteCarrierForms && !CountryCodeValid(s.countryCode))
+    if (s.route != RouteCarrierForms && !IsCountryCode(s.countryCode))
         return "The country code is one to three digits.";
     std::string problem = s.route == RouteWebService ? WebRouteProblem(s) : std::string();
     // The route's clause follows "Unable to deliver your message because"; here it stands alone.

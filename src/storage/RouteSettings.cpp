@@ -22,11 +22,6 @@ int IndexOf(const std::array<std::string_view, N>& names, std::string_view value
     return it == names.end() ? -1 : static_cast<int>(it - names.begin());
 }
 
-bool AllDigits(std::string_view text) {
-    return !text.empty() && text.size() <= 3 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 void ReadRoute(RouteSettings& s, std::string_view value) {
     if (const int i = IndexOf(kRouteNames, value); i >= 0)
         s.route = static_cast<DeliveryRoute>(i);
@@ -36,7 +31,7 @@ void ReadWebPreset(RouteSettings& s, std::string_view value) {
         s.webPreset = static_cast<WebPreset>(i);
 }
 void ReadCountryCode(RouteSettings& s, std::string_view value) {
-    if (AllDigits(value))
+    if (IsCountryCode(value))
         s.countryCode = std::string(value);
 }
 void ReadModem(RouteSettings& s, std::string_view value) {
@@ -54,8 +49,8 @@ void ReadWebSender(RouteSettings& s, std::string_view value) {
 void ReadWebPerMinute(RouteSettings& s, std::string_view value) {
     int perMinute = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), perMinute);
-    if (error == std::errc() && end == value.data() + value.size() && perMinute >= 1 &&
-        perMinute <= 600)
+    if (error == std::errc() && end == value.data() + value.size() && perMinute >= kMinWebPerMinute &&
+        perMinute <= kMaxWebPerMinute)
         s.webPerMinute = perMinute;
 }
 void ReadDeliveryReports(RouteSettings& s, std::string_view value) {
@@ -86,6 +81,15 @@ std::string OneLine(std::string value) {
 }
 
 }  // namespace
+
+std::string_view WebPresetName(WebPreset preset) {
+    return kPresetNames[std::min<std::size_t>(preset, kPresetNames.size() - 1)];
+}
+
+bool IsCountryCode(std::string_view code) {
+    return !code.empty() && code.size() <= 3 &&
+           std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 std::filesystem::path RouteSettingsPath(const std::filesystem::path& dataDirectory) {
     return dataDirectory / "route.conf";
@@ -119,15 +123,14 @@ RouteSettings LoadRouteSettings(const std::filesystem::path& file) {
 
 void SaveRouteSettings(const std::filesystem::path& file, const RouteSettings& settings) {
     const std::size_t route = std::min<std::size_t>(settings.route, kRouteNames.size() - 1);
-    const std::size_t preset = std::min<std::size_t>(settings.webPreset, kPresetNames.size() - 1);
     std::string text = "route=" + std::string(kRouteNames[route]) + "\n";
     text += "country-code=" + OneLine(settings.countryCode) + "\n";
     text += "modem=" + OneLine(settings.modem) + "\n";
     text += std::string("delivery-reports=") + (settings.deliveryReports ? "yes" : "no") + "\n";
-    text += "web-preset=" + std::string(kPresetNames[preset]) + "\n";
+    text += "web-preset=" + std::string(WebPresetName(settings.webPreset)) + "\n";
     text += "web-base=" + OneLine(settings.webBase) + "\n";
     text += "web-account=" + OneLine(settings.webAccount) + "\n";
     text += "web-sender=" + OneLine(settings.webSender) + "\n";
-    text += "web-per-minute=" + std::to_string(std::clamp(settings.webPerMinute, 1, 600)) + "\n";
+    text += "web-per-minute=" + std::to_string(std::clamp(settings.webPerMinute, kMinWebPerMinute, kMaxWebPerMinute)) + "\n";
     ReplaceFileAtomically(file, text);  // for its owner only, as every file of ours
 }

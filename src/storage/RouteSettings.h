@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 enum DeliveryRoute : std::int32_t {
     RouteCarrierForms = 0,  // the carriers' web forms, as always
@@ -19,6 +20,10 @@ enum WebPreset : std::int32_t {
     PresetPhoneGateway = 2,  // POST {base}/message on the user's phone, Basic, a JSON body
 };
 
+// The bounds of RouteSettings::webPerMinute.
+inline constexpr int kMinWebPerMinute = 1;
+inline constexpr int kMaxWebPerMinute = 600;
+
 struct RouteSettings {
     DeliveryRoute route = RouteCarrierForms;
     std::string countryCode = "1";  // digits put before a ten-digit number off the carrier route
@@ -29,12 +34,18 @@ struct RouteSettings {
     std::string webBase;     // the service's address, scheme included
     std::string webAccount;  // the account or user name
     std::string webSender;   // the number texts come from (not for the phone gateway)
-    int webPerMinute = 60;   // the most messages a batch sends per minute, 1 to 600
+    int webPerMinute = 60;   // the most messages a batch sends per minute, within the bounds
     // The service's token or password, handed in from the keyring for this run. Never saved.
     std::string webSecret;
 
     friend bool operator==(const RouteSettings&, const RouteSettings&) = default;
 };
+
+// The preset's name in route.conf ("form-account", "json-token", "phone-gateway").
+std::string_view WebPresetName(WebPreset preset);
+
+// A country code as route.conf takes it: one to three digits.
+bool IsCountryCode(std::string_view code);
 
 // "route.conf" in the data folder.
 std::filesystem::path RouteSettingsPath(const std::filesystem::path& dataDirectory);

@@ -16,8 +16,6 @@ namespace {
 
 using namespace web_failure;
 
-constexpr int kMinPerMinute = 1;
-constexpr int kMaxPerMinute = 600;
 constexpr int kMostTries = 2;
 
 // Holds at most CWebServiceRoute::kMaxAnswer bytes: a larger answer stops the transfer.
@@ -116,7 +114,7 @@ RouteResult CWebServiceRoute::Exchange(const CSendJob& job, const std::string& t
 bool CWebServiceRoute::WaitTurn(int perMinute, std::chrono::milliseconds atLeast) {
     const auto interval =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::minutes(1)) /
-        std::clamp(perMinute, kMinPerMinute, kMaxPerMinute);
+        std::clamp(perMinute, kMinWebPerMinute, kMaxWebPerMinute);
     const Clock::time_point now = Clock::now();
     Clock::time_point next = now;
     if (m_lastRequest)

@@ -164,7 +164,7 @@ void CDeliveryDlg::CreateWebControls() {
     m_keyringNote = g.AddText({}, g.At(72, 233, 234, 9), Qt::AlignLeft, DeliveryIds::kKeyringNote);
     m_perMinute = Captioned(g, "Messages per m&inute :", new QSpinBox(box), DeliveryIds::kPerMinute,
                             g.At(14, 250, 80, 9), g.At(98, 248, 40, 13));
-    m_perMinute->setRange(1, 600);
+    m_perMinute->setRange(kMinWebPerMinute, kMaxWebPerMinute);
 
     connect(m_preset, QOverload<int>::of(&QComboBox::activated), this,
             &CDeliveryDlg::OnPresetChosen);
