@@ -70,8 +70,7 @@ public:
     // Empty when connected; otherwise why not.
     std::string Connect();
 
-    // Every object with a modem interface, each with a reference of its own.
-    std::vector<GObjectPtr<MMObject>> Modems() const;
+    std::vector<GObjectPtr<MMObject>> Modems() const { return m_bus.Modems(); }
 
     GCancellable* Arm() { return m_deadline.Arm(kCallLimit); }
     bool Expired() const { return m_deadline.Expired(); }
@@ -85,19 +84,6 @@ private:
 std::string CDirectorySession::Connect() {
     static constexpr std::array<const char*, 3> kProblems = {"", kNotRunning, kNoAnswer};
     return kProblems[static_cast<std::size_t>(m_bus.Connect(m_deadline, kCallLimit))];
-}
-
-std::vector<GObjectPtr<MMObject>> CDirectorySession::Modems() const {
-    std::vector<GObjectPtr<MMObject>> modems;
-    GList* objects = g_dbus_object_manager_get_objects(G_DBUS_OBJECT_MANAGER(m_bus.manager.get()));
-    for (GList* item = objects; item; item = item->next) {
-        GObjectPtr<GDBusInterface> present(
-            g_dbus_object_get_interface(G_DBUS_OBJECT(item->data), MM_DBUS_INTERFACE_MODEM));
-        if (present)
-            modems.emplace_back(MM_OBJECT(g_object_ref(item->data)));
-    }
-    g_list_free_full(objects, g_object_unref);
-    return modems;
 }
 
 }  // namespace

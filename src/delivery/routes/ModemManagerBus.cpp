@@ -32,6 +32,19 @@ ModemBusState ModemManagerBus::Connect(CCallDeadline& deadline, std::chrono::mil
     return ModemBusState::Connected;
 }
 
+std::vector<GObjectPtr<MMObject>> ModemManagerBus::Modems() const {
+    std::vector<GObjectPtr<MMObject>> modems;
+    GList* objects = g_dbus_object_manager_get_objects(G_DBUS_OBJECT_MANAGER(manager.get()));
+    for (GList* item = objects; item; item = item->next) {
+        GObjectPtr<GDBusInterface> present(
+            g_dbus_object_get_interface(G_DBUS_OBJECT(item->data), MM_DBUS_INTERFACE_MODEM));
+        if (present)
+            modems.emplace_back(MM_OBJECT(g_object_ref(item->data)));
+    }
+    g_list_free_full(objects, g_object_unref);
+    return modems;
+}
+
 void ModemManagerBus::Close() {
     manager.reset();
     if (connection)

@@ -6,6 +6,7 @@
 #include <libmm-glib.h>
 
 #include <chrono>
+#include <vector>
 
 #include "delivery/routes/CallDeadline.h"
 #include "delivery/routes/GlibHandles.h"
@@ -21,6 +22,9 @@ struct ModemManagerBus {
     GObjectPtr<MMManager> manager;
 
     ModemBusState Connect(CCallDeadline& deadline, std::chrono::milliseconds limit);
+    // Every object that has a modem interface now, each with a reference of its own (an object
+    // whose modem interface went away has nothing to peek at, so it is left out).
+    std::vector<GObjectPtr<MMObject>> Modems() const;
     // Closes the connection now rather than when the last reference goes.
     void Close();
 };

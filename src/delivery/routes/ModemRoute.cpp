@@ -105,7 +105,7 @@ public:
     GMainContext* Context() const { return m_context; }
 
 private:
-    MMObject* FindModem(const std::string& wanted);
+    GObjectPtr<MMObject> FindModem(const std::string& wanted);
     bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
     RouteResult Failure(GError* error, MMObject* modem);
     std::optional<RouteResult> MakeReady(MMObject* modem);
@@ -147,23 +147,15 @@ bool CModemRoute::Session::PumpUntil(const std::function<bool()>& done,
     return true;
 }
 
-MMObject* CModemRoute::Session::FindModem(const std::string& wanted) {
-    GList* objects = g_dbus_object_manager_get_objects(G_DBUS_OBJECT_MANAGER(m_bus.manager.get()));
-    MMObject* found = nullptr;
-    for (GList* item = objects; item; item = item->next) {
-        auto* object = MM_OBJECT(item->data);
-        // An object whose modem interface went away has nothing to peek at.
-        GObjectPtr<GDBusInterface> present(
-            g_dbus_object_get_interface(G_DBUS_OBJECT(object), MM_DBUS_INTERFACE_MODEM));
-        MMModem* modem = present ? mm_object_peek_modem(object) : nullptr;
-        const char* path = mm_object_get_path(object);
+GObjectPtr<MMObject> CModemRoute::Session::FindModem(const std::string& wanted) {
+    for (GObjectPtr<MMObject>& object : m_bus.Modems()) {
+        MMModem* modem = mm_object_peek_modem(object.get());
         const char* device = modem ? mm_modem_get_device_identifier(modem) : nullptr;
-        const bool match = wanted.empty() || wanted == path || (device && wanted == device);
-        if (modem && match && !found)
-            found = MM_OBJECT(g_object_ref(object));
+        if (modem && (wanted.empty() || wanted == mm_object_get_path(object.get()) ||
+                      (device && wanted == device)))
+            return std::move(object);
     }
-    g_list_free_full(objects, g_object_unref);
-    return found;
+    return nullptr;
 }
 
 RouteResult CModemRoute::Session::Failure(GError* error, MMObject* modem) {
@@ -235,7 +227,7 @@ RouteResult CModemRoute::Session::Send(const RouteSettings& options, const std::
                                        const std::string& text) {
     while (g_main_context_iteration(m_context, FALSE)) {
     }
-    GObjectPtr<MMObject> object(FindModem(options.modem));
+    GObjectPtr<MMObject> object = FindModem(options.modem);
     if (!object) {
         const bool lost = !m_lost.empty() && (options.modem.empty() || options.modem == m_lost);
         return ModemFailure(lost ? kModemGone : kNoModem, ResultNoConnection);
