@@ -235,12 +235,7 @@ void Transfer::NoteHeader(std::string_view line) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos)
         return;
-    std::string_view value = line.substr(colon + 1);
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-        value.remove_prefix(1);
-    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
-        value.remove_suffix(1);
-    m_blockHeaders.emplace_back(line.substr(0, colon), value);
+    m_blockHeaders.emplace_back(line.substr(0, colon), TrimBlanks(line.substr(colon + 1)));
     if (StartsWithNoCase(line, "Location:"))
         m_blockRedirects = m_blockStatus / 100 == 3 && m_request.followRedirects;
 }
