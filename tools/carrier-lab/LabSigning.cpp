@@ -5,6 +5,7 @@
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 #include <vector>
@@ -29,20 +30,22 @@ constexpr std::string_view kLabTestKey =
     throw LabError("signing key: " + what);
 }
 
-std::string Base64(const unsigned char* bytes, std::size_t size) {
-    std::string text(4 * ((size + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes,
-                                       static_cast<int>(size));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace
+
+std::string Base64(std::string_view bytes) {
+    std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                                       reinterpret_cast<const unsigned char*>(bytes.data()),
+                                       static_cast<int>(bytes.size()));
+    text.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return text;
+}
+
 
 struct LabSigning::Key {
     EVP_PKEY* pkey = nullptr;
@@ -96,7 +99,7 @@ std::string LabSigning::Sign(std::string_view bytes) const {
     std::vector<unsigned char> signature(size);
     if (EVP_DigestSign(context.get(), signature.data(), &size, data, bytes.size()) != 1)
         Fail("cannot sign");
-    return Base64(signature.data(), size);
+    return Base64({reinterpret_cast<const char*>(signature.data()), size});
 }
 
 std::string LabSigning::PublicKey() const {
@@ -104,7 +107,8 @@ std::string LabSigning::PublicKey() const {
     const int size = i2d_PUBKEY(m_key->pkey, &der);
     if (size <= 0)
         Fail("cannot write the public key");
-    std::string text = Base64(der, static_cast<std::size_t>(size));
+    std::string text =
+        Base64({reinterpret_cast<const char*>(der), static_cast<std::size_t>(size)});
     OPENSSL_free(der);
     return text;
 }

@@ -11,6 +11,9 @@
 
 namespace lab {
 
+// `bytes` in base64, one line.
+std::string Base64(std::string_view bytes);
+
 class LabSigning {
 public:
     // Loads the state folder's key, writing the lab's test key there first when it has none.

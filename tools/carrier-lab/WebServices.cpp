@@ -1,13 +1,12 @@
 #include "carrier-lab/WebServices.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <array>
 
 #include "base/JsonValue.h"
 #include "carrier-lab/FormBody.h"
 #include "carrier-lab/JsonWriter.h"
+#include "carrier-lab/LabSigning.h"
 #include "carrier-lab/LabState.h"
 
 namespace lab {
@@ -45,26 +44,17 @@ std::optional<WebService> ServiceOfPath(const std::string& path) {
     return std::nullopt;
 }
 
-SiteReply JsonAnswer(int status, std::string body) {
+SiteReply JsonAnswerReply(int status, std::string body) {
     SiteReply reply = JsonReply(std::move(body), status);
     reply.contentType = "application/json";
     return reply;
 }
 
 SiteReply Problem(int status, const std::string& message) {
-    SiteReply reply = JsonAnswer(
+    SiteReply reply = JsonAnswerReply(
         status, JsonWriter().BeginObject().StringMember("message", message).EndObject().Take());
     reply.protocolError = message;
     return reply;
-}
-
-std::string Base64(std::string_view bytes) {
-    std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                                        reinterpret_cast<const unsigned char*>(bytes.data()),
-                                        static_cast<int>(bytes.size()));
-    out.resize(static_cast<std::size_t>(std::max(written, 0)));
-    return out;
 }
 
 // The ten digits of "+" country code and number; empty for anything else.
@@ -101,6 +91,11 @@ std::string ExpectRecipient(std::string_view address) {
                             " is not \"+\", a country code and ten digits");
     return digits;
 }
+
+// A request a service turns away with a status of its own.
+struct Refused {
+    SiteReply reply;
+};
 
 // The other name of the lab's own host, so that a redirect leaves the host the secret was for.
 std::string OtherHost(const SiteRequest& request) {
@@ -154,51 +149,91 @@ SiteReply WebServices::Serve(const SiteRequest& request) {
         return Problem(405, "verb " + request.method + "; messages are sent with POST");
     try {
         return ServeService(*service, request);
+    } catch (const Refused& refused) {
+        return refused.reply;
     } catch (const ProtocolError& e) {
         return Problem(400, e.what());
     }
 }
 
+WebServices::Accepted WebServices::AcceptForm(const SiteRequest& request) const {
+    if (request.path != BasePath(WebService::Form) + "/Accounts/" + m_account + "/Messages.json")
+        throw Refused{Problem(404, "no such account resource: " + request.path)};
+    if (request.Header("Authorization") != "Basic " + Base64(m_account + ":" + m_secret))
+        throw Refused{Problem(401, "Authenticate")};
+    const FormBody form = ExpectPostForm(request);
+    form.ExpectNames({"To", "From", "Body"});
+    form.ExpectNotEmpty("Body");
+    Accepted accepted{ExpectRecipient(form.Value("To")), form.Value("From"), form.Value("Body"),
+                      201};
+    ExpectRecipient(accepted.sender);
+    return accepted;
+}
+
+WebServices::Accepted WebServices::AcceptJson(const SiteRequest& request) const {
+    if (request.path != BasePath(WebService::Json) + "/messages")
+        throw Refused{Problem(404, "no such resource: " + request.path)};
+    if (request.Header("Authorization") != "Bearer " + m_secret)
+        throw Refused{Problem(401, "Invalid token")};
+    const CJsonValue json = ExpectJson(request);
+    Accepted accepted{ExpectRecipient(ExpectString(json, "to")), ExpectString(json, "from"),
+                      ExpectString(json, "text")};
+    ExpectRecipient(accepted.sender);
+    return accepted;
+}
+
+WebServices::Accepted WebServices::AcceptPhone(const SiteRequest& request) const {
+    if (request.path != BasePath(WebService::Phone) + "/message")
+        throw Refused{Problem(404, "no such resource: " + request.path)};
+    if (request.Header("Authorization") != "Basic " + Base64(m_account + ":" + m_secret))
+        throw Refused{Problem(401, "Unauthorized")};
+    const CJsonValue json = ExpectJson(request);
+    const CJsonValue* numbers = json.Member("phoneNumbers");
+    if (!numbers || numbers->GetKind() != CJsonValue::Array || numbers->Items().size() != 1 ||
+        numbers->Items()[0].GetKind() != CJsonValue::String)
+        throw ProtocolError("\"phoneNumbers\" must list the one recipient");
+    return {ExpectRecipient(numbers->Items()[0].Scalar()), "", ExpectString(json, "message"), 202};
+}
+
+std::string WebServices::FormAnswer() {
+    return JsonWriter()
+        .BeginObject()
+        .StringMember("sid", NextId("SM"))
+        .StringMember("status", "queued")
+        .EndObject()
+        .Take();
+}
+
+std::string WebServices::JsonAnswer() {
+    return JsonWriter()
+        .BeginObject()
+        .Key("data")
+        .BeginObject()
+        .StringMember("id", NextId("msg-"))
+        .EndObject()
+        .EndObject()
+        .Take();
+}
+
+std::string WebServices::PhoneAnswer() {
+    return JsonWriter()
+        .BeginObject()
+        .StringMember("id", NextId(""))
+        .StringMember("state", "Pending")
+        .EndObject()
+        .Take();
+}
+
 SiteReply WebServices::ServeService(WebService service, const SiteRequest& request) {
-    const std::string base = BasePath(service);
-    const std::string basic = "Basic " + Base64(m_account + ":" + m_secret);
-    Accepted accepted;
-    std::string answer;
-    int status = 200;
-    if (service == WebService::Form) {
-        if (request.path != base + "/Accounts/" + m_account + "/Messages.json")
-            return Problem(404, "no such account resource: " + request.path);
-        if (request.Header("Authorization") != basic)
-            return Problem(401, "Authenticate");
-        const FormBody form = ExpectPostForm(request);
-        form.ExpectNames({"To", "From", "Body"});
-        form.ExpectNotEmpty("Body");
-        accepted = {ExpectRecipient(form.Value("To")), form.Value("From"), form.Value("Body")};
-        ExpectRecipient(accepted.sender);
-        status = 201;
-    } else if (service == WebService::Json) {
-        if (request.path != base + "/messages")
-            return Problem(404, "no such resource: " + request.path);
-        if (request.Header("Authorization") != "Bearer " + m_secret)
-            return Problem(401, "Invalid token");
-        const CJsonValue json = ExpectJson(request);
-        accepted = {ExpectRecipient(ExpectString(json, "to")), ExpectString(json, "from"),
-                    ExpectString(json, "text")};
-        ExpectRecipient(accepted.sender);
-    } else {
-        if (request.path != base + "/message")
-            return Problem(404, "no such resource: " + request.path);
-        if (request.Header("Authorization") != basic)
-            return Problem(401, "Unauthorized");
-        const CJsonValue json = ExpectJson(request);
-        const CJsonValue* numbers = json.Member("phoneNumbers");
-        if (!numbers || numbers->GetKind() != CJsonValue::Array || numbers->Items().size() != 1 ||
-            numbers->Items()[0].GetKind() != CJsonValue::String)
-            throw ProtocolError("\"phoneNumbers\" must list the one recipient");
-        accepted = {ExpectRecipient(numbers->Items()[0].Scalar()), "",
-                    ExpectString(json, "message")};
-        status = 202;
-    }
+    // By WebService.
+    static constexpr struct {
+        Accepted (WebServices::*accept)(const SiteRequest&) const;
+        std::string (WebServices::*answer)();
+    } kIntake[] = {{&WebServices::AcceptForm, &WebServices::FormAnswer},
+                   {&WebServices::AcceptJson, &WebServices::JsonAnswer},
+                   {&WebServices::AcceptPhone, &WebServices::PhoneAnswer}};
+    const auto& intake = kIntake[static_cast<std::size_t>(service)];
+    const Accepted accepted = (this->*intake.accept)(request);
     if (std::optional<WebFault> fault = TakeFault(service, accepted.number)) {
         SiteReply reply = FaultReply(*fault, request);
         reply.notes.push_back("fault: " + WebFaultKindName(fault->kind));
@@ -210,16 +245,7 @@ SiteReply WebServices::ServeService(WebService service, const SiteRequest& reque
     message.text = accepted.text;
     message.route = std::string(RowOf(service).route);
     m_state.Deliver(std::move(message));
-    JsonWriter json;
-    json.BeginObject();
-    if (service == WebService::Form) {
-        json.StringMember("sid", NextId("SM")).StringMember("status", "queued");
-    } else if (service == WebService::Json) {
-        json.Key("data").BeginObject().StringMember("id", NextId("msg-")).EndObject();
-    } else {
-        json.StringMember("id", NextId("")).StringMember("state", "Pending");
-    }
-    return JsonAnswer(status, json.EndObject().Take());
+    return JsonAnswerReply(accepted.status, (this->*intake.answer)());
 }
 
 SiteReply WebServices::FaultReply(const WebFault& fault, const SiteRequest& request) {
@@ -251,7 +277,7 @@ SiteReply WebServices::FaultReply(const WebFault& fault, const SiteRequest& requ
             return reply;
         }
         case WebFaultKind::Huge:
-            return JsonAnswer(200, "{\"sid\":\"" + std::string(kHugeAnswer, 'x') + "\"}");
+            return JsonAnswerReply(200, "{\"sid\":\"" + std::string(kHugeAnswer, 'x') + "\"}");
     }
     return Problem(500, "unknown fault");
 }

@@ -65,7 +65,17 @@ private:
         std::string number;  // the recipient's ten digits
         std::string sender;
         std::string text;
+        int status = 200;  // what the service answers a text it takes
     };
+
+    // Each service's own checks of a request, and what it answers a text it took. A check
+    // throws ProtocolError, or Refused for a request turned away with a status of its own.
+    Accepted AcceptForm(const SiteRequest& request) const;
+    Accepted AcceptJson(const SiteRequest& request) const;
+    Accepted AcceptPhone(const SiteRequest& request) const;
+    std::string FormAnswer();
+    std::string JsonAnswer();
+    std::string PhoneAnswer();
 
     SiteReply ServeService(WebService service, const SiteRequest& request);
     std::optional<WebFault> TakeFault(WebService service, const std::string& number);
