@@ -86,6 +86,10 @@ public:
     ~Session() {
         m_reports.reset();
         m_bus.Close();
+        // Closing queues the proxies' clean-up (their signal subscriptions' data) on this
+        // context: run it, or it is lost with the context.
+        while (g_main_context_iteration(m_context, FALSE)) {
+        }
         g_main_context_unref(m_context);
     }
     Session(const Session&) = delete;
