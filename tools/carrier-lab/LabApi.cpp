@@ -1,6 +1,5 @@
 #include "carrier-lab/LabApi.h"
 
-#include <charconv>
 #include <map>
 
 #include "base/Text.h"
@@ -67,20 +66,6 @@ class BadParameter : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-std::int64_t IntegerParam(const std::map<std::string, std::string>& params, const char* name,
-                          std::int64_t fallback) {
-    auto it = params.find(name);
-    if (it == params.end())
-        return fallback;
-    std::int64_t value = 0;
-    const std::string& text = it->second;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) {
-        throw BadParameter(std::string(name) + " is not a number: " + text);
-    }
-    return value;
-}
 
 std::string RequiredParam(const std::map<std::string, std::string>& params, const char* name) {
     auto it = params.find(name);
@@ -323,8 +308,8 @@ SiteReply ServeLabApi(LabControl& lab, const LabHosts& hosts, const SiteRequest&
                 Fault fault;
                 std::string host = HostPart(RequiredParam(params, "host"));
                 fault.kind = ParseFaultKind(RequiredParam(params, "kind"));
-                fault.count = static_cast<int>(IntegerParam(params, "count", 1));
-                fault.status = static_cast<int>(IntegerParam(params, "status", 500));
+                fault.count = IntegerParam(params, "count", 1);
+                fault.status = IntegerParam(params, "status", 500);
                 fault.delay = std::chrono::milliseconds(IntegerParam(params, "delay_ms", 1000));
                 if (auto it = params.find("path"); it != params.end())
                     fault.path = it->second;

@@ -13,20 +13,6 @@ SiteReply Error(std::string_view message, int status) {
                      status);
 }
 
-int IntegerParam(const std::map<std::string, std::string>& params, const char* name, int fallback) {
-    const auto it = params.find(name);
-    if (it == params.end())
-        return fallback;
-    try {
-        std::size_t used = 0;
-        const int value = std::stoi(it->second, &used);
-        if (used == it->second.size())
-            return value;
-    } catch (const std::exception&) {
-    }
-    throw LabError(std::string(name) + " is not a number: " + it->second);
-}
-
 std::string Faults(const LabModem& modem) {
     JsonWriter json;
     json.BeginArray();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -77,6 +78,10 @@ class LabError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The whole-number parameter `name` of an API request; `fallback` when it is absent. Throws
+// LabError when it is not a number, or not one an int holds.
+int IntegerParam(const std::map<std::string, std::string>& params, const char* name, int fallback);
 
 // "alltel", "att", ... for carrier codes 1..9; "" otherwise.
 std::string SiteName(int carrier);

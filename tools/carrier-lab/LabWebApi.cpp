@@ -1,7 +1,5 @@
 #include "carrier-lab/LabWebApi.h"
 
-#include <charconv>
-
 #include "carrier-lab/JsonWriter.h"
 #include "carrier-lab/WebServices.h"
 
@@ -10,18 +8,6 @@ namespace lab {
 namespace {
 
 constexpr WebService kAllServices[] = {WebService::Form, WebService::Json, WebService::Phone};
-
-int IntegerParam(const std::map<std::string, std::string>& params, const char* name, int fallback) {
-    const auto it = params.find(name);
-    if (it == params.end())
-        return fallback;
-    int value = 0;
-    const std::string& text = it->second;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        throw LabError(std::string(name) + " is not a number: " + text);
-    return value;
-}
 
 WebFault ReadFault(const std::map<std::string, std::string>& params) {
     WebFault fault;
