@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace {
 
 constexpr std::array<std::string_view, 13> kStateTexts = {

@@ -49,8 +49,8 @@ void ReadWebSender(RouteSettings& s, std::string_view value) {
 void ReadWebPerMinute(RouteSettings& s, std::string_view value) {
     int perMinute = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), perMinute);
-    if (error == std::errc() && end == value.data() + value.size() && perMinute >= kMinWebPerMinute &&
-        perMinute <= kMaxWebPerMinute)
+    if (error == std::errc() && end == value.data() + value.size() &&
+        perMinute >= kMinWebPerMinute && perMinute <= kMaxWebPerMinute)
         s.webPerMinute = perMinute;
 }
 void ReadDeliveryReports(RouteSettings& s, std::string_view value) {
@@ -76,7 +76,8 @@ constexpr std::array<Key, 9> kKeys = {{
 
 // A value never spans lines: a line break typed into a field would start a key of its own.
 std::string OneLine(std::string value) {
-    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return value;
 }
 
@@ -131,6 +132,8 @@ void SaveRouteSettings(const std::filesystem::path& file, const RouteSettings& s
     text += "web-base=" + OneLine(settings.webBase) + "\n";
     text += "web-account=" + OneLine(settings.webAccount) + "\n";
     text += "web-sender=" + OneLine(settings.webSender) + "\n";
-    text += "web-per-minute=" + std::to_string(std::clamp(settings.webPerMinute, kMinWebPerMinute, kMaxWebPerMinute)) + "\n";
+    text += "web-per-minute=" +
+            std::to_string(std::clamp(settings.webPerMinute, kMinWebPerMinute, kMaxWebPerMinute)) +
+            "\n";
     ReplaceFileAtomically(file, text);  // for its owner only, as every file of ours
 }

@@ -46,7 +46,6 @@ std::string Base64(std::string_view bytes) {
     return text;
 }
 
-
 struct LabSigning::Key {
     EVP_PKEY* pkey = nullptr;
     ~Key() { EVP_PKEY_free(pkey); }
@@ -107,8 +106,7 @@ std::string LabSigning::PublicKey() const {
     const int size = i2d_PUBKEY(m_key->pkey, &der);
     if (size <= 0)
         Fail("cannot write the public key");
-    std::string text =
-        Base64({reinterpret_cast<const char*>(der), static_cast<std::size_t>(size)});
+    std::string text = Base64({reinterpret_cast<const char*>(der), static_cast<std::size_t>(size)});
     OPENSSL_free(der);
     return text;
 }

@@ -285,7 +285,8 @@ SiteReply WebServices::FaultReply(const WebFault& fault, const SiteRequest& requ
 std::optional<WebFault> WebServices::TakeFault(WebService service, const std::string& number) {
     return m_faults.Take(
         [&](const WebFault& f) {
-            return (!f.service || *f.service == service) && (f.number.empty() || f.number == number);
+            return (!f.service || *f.service == service) &&
+                   (f.number.empty() || f.number == number);
         },
         [](WebFault& f) -> int& { return f.count; });
 }

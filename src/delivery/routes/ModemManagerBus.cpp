@@ -9,7 +9,7 @@ ModemBusState ModemManagerBus::Connect(CCallDeadline& deadline, std::chrono::mil
                                           G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
     if (address) {
         connection.reset(g_dbus_connection_new_for_address_sync(address.get(), flags, nullptr,
-                                                                 deadline.Arm(limit), &raw));
+                                                                deadline.Arm(limit), &raw));
     }
     if (connection) {
         // A daemon that goes away must not take the program with it.

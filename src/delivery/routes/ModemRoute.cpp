@@ -14,8 +14,8 @@
 #include "delivery/SmsCount.h"
 #include "delivery/routes/CallDeadline.h"
 #include "delivery/routes/GlibHandles.h"
-#include "delivery/routes/ModemManagerBus.h"
 #include "delivery/routes/ModemFailures.h"
+#include "delivery/routes/ModemManagerBus.h"
 #include "delivery/routes/ModemReports.h"
 
 using namespace modem_failure;
